@@ -1,0 +1,59 @@
+// The input stage: key actions, the key history and mouse painting.
+#include "app/app.h"
+#include "world/world.h"
+
+int akey[KEY_MAX];
+int gui;
+
+// The keys that act once per press; their state is recorded after the actions.
+static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8, KEY_SPACE, KEY_0, KEY_1, KEY_2, KEY_3, KEY_4,
+                             KEY_5,  KEY_6,  KEY_7,  KEY_8,     KEY_ENTER, KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E};
+
+static bool appui(int k) { return key[k] && !akey[k]; }
+
+static void vitesse(int pas) {
+    delta += pas;
+    if (delta <= 9) delta = 10;
+    if (delta > 500) delta = 500;
+    rythme();
+}
+
+static void actions() {
+    if (appui(KEY_LEFT)) vitesse(-10);
+    if (appui(KEY_RIGHT)) vitesse(+10);
+    if (key[KEY_F1]) reset();
+    if (appui(KEY_F2)) hazard();
+    if (key[KEY_F3]) initconway();
+    if (appui(KEY_F4)) reglehazard();
+    if (key[KEY_F5]) vie = 1;
+    if (key[KEY_F6]) vie = 0;
+    if (key[KEY_F7]) plein();
+    if (appui(KEY_F8)) inverse();
+    if (appui(KEY_ENTER)) {
+        photo();
+        vivre();
+    }
+    if (appui(KEY_E)) cycle_etats();
+    if (appui(KEY_T)) bascule_tore();
+    if (appui(KEY_SPACE)) gui = !gui;
+    const bool shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
+    for (int n = 0; n <= 8; n++)
+        if (appui(KEY_0 + n)) shift ? bascule_vie(n) : bascule_survie(n);
+}
+
+// The pointer is read once, so the bounds hold for the cell that is changed;
+// negative positions are refused too, although the library never reports them.
+static void souris() {
+    const int mx = mouse_x, my = mouse_y, b = mouse_b;
+    if (mx < 0 || my < 0 || mx > LARGEUR - 2 || my > HAUTEUR - 2) return;
+    if (b == 1) peindre(mx + 1, my + 1);
+    if (b == 2) gommer(mx + 1, my + 1);
+}
+
+void entrees() {
+    if (keyboard_needs_poll()) poll_keyboard();
+    if (mouse_needs_poll()) poll_mouse();
+    actions();
+    for (int k : fronts) akey[k] = key[k] != 0;
+    souris();
+}

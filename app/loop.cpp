@@ -1,0 +1,87 @@
+// Start-up, pacing, the frame's drawing stages and shutdown.
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "display/display.h"
+#include "world/world.h"
+
+int vie;
+int delta = 10;
+std::atomic<int> tick{0};
+
+void temps() { tick.store(1, std::memory_order_relaxed); }
+END_OF_FUNCTION(temps)
+
+// The library has no timer before install_timer (and none at all in a
+// headless process): then only delta changes.
+void rythme() {
+    if (!timer_driver) return;
+    remove_int(temps);
+    install_int(temps, delta);
+}
+
+// Leaves the library first, so that the message reaches a normal console.
+static int echec(const char *quoi) {
+    char raison[ALLEGRO_ERROR_SIZE];
+    std::strncpy(raison, allegro_error, sizeof raison - 1);
+    raison[sizeof raison - 1] = '\0';
+    allegro_exit();
+    std::fprintf(stderr, "vorplane: %s%s%s\n", quoi, raison[0] ? ": " : "", raison);
+    return 1;
+}
+
+static int ouvre_ecran() {
+    set_color_depth(16);
+    if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 0, 0) == 0) return 0;
+    return set_gfx_mode(GFX_AUTODETECT_WINDOWED, LARGEUR, HAUTEUR, 0, 0);
+}
+
+int demarrer() {
+    if (allegro_init() != 0) {
+        std::fprintf(stderr,
+                     "vorplane: the Allegro library could not start; most often no X display could be "
+                     "opened: run it in a graphical session or set DISPLAY\n");
+        return 1;
+    }
+    if (install_keyboard() != 0) return echec("no keyboard");
+    install_mouse();  // without a mouse, the keys still drive everything
+    LOCK_VARIABLE(tick);
+    LOCK_FUNCTION(temps);
+    if (install_timer() != 0) return echec("no timer");
+    if (ouvre_ecran() != 0) return echec("cannot set a 640x480 16-bit mode, full screen or windowed");
+    buffer = create_bitmap(LARGEUR, HAUTEUR);
+    if (!buffer) return echec("cannot create the 640x480 back buffer");
+    couleurs_nommees();
+    initconway();
+    tore = 1;
+    fabrique_couleur();
+    delta = 10;
+    install_int(temps, delta);
+    hazard();
+    vie = 1;
+    return 0;
+}
+
+void arreter() {
+    remove_mouse();
+    remove_timer();
+    destroy_bitmap(buffer);
+    buffer = nullptr;
+    allegro_exit();
+}
+
+void cadence() {
+    if (vie == 1 && tick.exchange(0, std::memory_order_relaxed) == 1) {
+        photo();
+        vivre();
+    }
+}
+
+void dessiner() {
+    clear_bitmap(buffer);
+    afficher();
+    surcouche();
+}
+
+void presenter() { blit(buffer, screen, 0, 0, 0, 0, LARGEUR, HAUTEUR); }

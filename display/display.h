@@ -1,0 +1,21 @@
+// The picture: back buffer, named colours, state palette and the frame's layers.
+// buffer is created and destroyed by the application's start-up and shutdown;
+// the colours and the palette are written only by the procedures declared here;
+// nombre is written by afficher.
+#pragma once
+
+#include <allegro.h>
+
+extern BITMAP *buffer;       // 640 x 480 16-bit back buffer, presented once per frame
+extern int couleur;          // green: panel text
+extern int noir;             // black: palette entry 0, panel background
+extern int rouge;            // red: bounded-world border, paused status line
+extern int blanc;            // white: cursor
+extern int bleu;             // blue: torus border, panel frame, title and contact lines
+extern int couleur_etat[17];  // pixel value for each cell value 0..16
+extern int nombre;           // non-dead cells drawn by the last afficher
+
+void couleurs_nommees();  // the five named colours, after the graphics mode is set
+void fabrique_couleur();   // rebuilds couleur_etat[0..etat]; entries above etat are kept
+void afficher();           // draws every non-dead cell of ncel into buffer and counts them
+void surcouche();          // border, parameter panel if shown, cursor

@@ -1,0 +1,52 @@
+// Pacing and the drawing stages of a frame.
+#include "headless.h"
+
+namespace {
+
+using Pacing = Headless;
+
+// A fresh cell turns alive at the next generation, whatever surrounds it.
+void germe() { ncel[100][100] = etat; }
+bool genere() { return ncel[100][100] == etat - 1; }
+
+TEST_F(Pacing, OneGenerationOnlyWhenRunningAndTicked) {
+    germe();
+    vie = 1;
+    tick = 0;
+    cadence();
+    EXPECT_FALSE(genere()) << "no tick, no generation";
+    vie = 0;
+    temps();
+    EXPECT_EQ(tick, 1);
+    cadence();
+    EXPECT_FALSE(genere()) << "paused";
+    EXPECT_EQ(tick, 1) << "a paused world leaves the tick for later";
+    vie = 1;
+    cadence();
+    EXPECT_TRUE(genere());
+    EXPECT_EQ(tick, 0);
+}
+
+TEST_F(Pacing, TicksMergeIntoOneGeneration) {
+    vie = 1;
+    ncel[10][10] = ncel[11][10] = ncel[12][10] = 1;  // a blinker: its phase tells the generations
+    temps();
+    temps();
+    temps();
+    cadence();
+    cadence();
+    EXPECT_EQ(ncel[11][9], 1) << "exactly one generation: the blinker stands upright";
+    EXPECT_EQ(ncel[10][10], 0);
+}
+
+TEST_F(Pacing, DrawingClearsThenDrawsCellsThenTheOverlay) {
+    clear_to_color(buffer, makecol(200, 0, 200));
+    ncel[100][100] = 1;
+    dessiner();
+    EXPECT_EQ(getpixel(buffer, 99, 99), couleur_etat[1]);
+    EXPECT_EQ(getpixel(buffer, 200, 100), 0) << "the buffer is cleared first";
+    EXPECT_EQ(getpixel(buffer, 0, 0), bleu) << "the border comes over the cells";
+    EXPECT_EQ(nombre, 1);
+}
+
+}  // namespace

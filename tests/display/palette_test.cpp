@@ -1,0 +1,94 @@
+// The state palette and the cell layer.
+#include <cstdlib>
+
+#include "headless.h"
+
+namespace {
+
+using Palette = Headless;
+
+struct Composantes {
+    int t, r, g;
+};
+
+void verifie(int e, std::initializer_list<Composantes> attendu) {
+    etat = e;
+    fabrique_couleur();
+    EXPECT_EQ(couleur_etat[0], noir);
+    for (auto &c : attendu) EXPECT_EQ(couleur_etat[c.t], makecol(c.r, c.g, 0)) << "etat " << e << ", entry " << c.t;
+}
+
+TEST_F(Palette, EntriesForTheTabulatedStateCounts) {
+    verifie(2, {{1, 1, 127}, {2, -253, 254}});
+    verifie(3, {{1, 85, 85}, {2, -85, 170}, {3, -255, 255}});
+    verifie(4, {{1, 129, 63}, {2, 3, 126}, {3, -123, 189}, {4, -249, 252}});
+    verifie(10, {{1, 205, 25}, {5, 5, 125}, {9, -195, 225}, {10, -245, 250}});
+    verifie(16, {{1, 225, 15}, {8, 15, 120}, {9, -15, 135}, {15, -195, 225}, {16, -225, 240}});
+}
+
+TEST_F(Palette, EntriesAboveTheStateCountKeepTheirEarlierColours) {
+    etat = 16;
+    fabrique_couleur();
+    int avant[17];
+    std::copy(couleur_etat, couleur_etat + 17, avant);
+    cycle_etats();
+    ASSERT_EQ(etat, 2);
+    EXPECT_EQ(couleur_etat[1], makecol(1, 127, 0));
+    EXPECT_EQ(couleur_etat[2], makecol(-253, 254, 0));
+    for (int t = 3; t <= 16; t++) EXPECT_EQ(couleur_etat[t], avant[t]) << "entry " << t;
+}
+
+using CellLayer = Headless;
+
+TEST_F(CellLayer, CellXYIsDrawnAtPixelXMinusOneYMinusOne) {
+    etat = 16;
+    fabrique_couleur();
+    struct {
+        int x, y, v;
+    } cas[] = {{1, 1, 15}, {640, 1, 3}, {1, 480, 16}, {640, 480, 1}, {321, 17, 8}};
+    for (auto &c : cas) ncel[c.x][c.y] = c.v;
+    afficher();
+    EXPECT_EQ(nombre, 5);
+    for (auto &c : cas) EXPECT_EQ(getpixel(buffer, c.x - 1, c.y - 1), couleur_etat[c.v] & 0xffff) << c.x << "," << c.y;
+    int noirs = 0;
+    for (int y = 0; y < HAUTEUR; y++)
+        for (int x = 0; x < LARGEUR; x++) noirs += getpixel(buffer, x, y) == 0;
+    EXPECT_EQ(noirs, LARGEUR * HAUTEUR - 5);
+}
+
+TEST_F(CellLayer, CountsEveryNonDeadCell) {
+    afficher();
+    EXPECT_EQ(nombre, 0);
+    for (int y = 0; y < HAUTEUR; y++)
+        for (int x = 0; x < LARGEUR; x++) ASSERT_EQ(getpixel(buffer, x, y), 0);
+    plein();
+    afficher();
+    EXPECT_EQ(nombre, LARGEUR * HAUTEUR);
+    for (int y = 0; y < HAUTEUR; y++)
+        for (int x = 0; x < LARGEUR; x++) ASSERT_EQ(getpixel(buffer, x, y), couleur_etat[2] & 0xffff);
+}
+
+// The same picture as one putpixel per non-dead cell, for every cell value.
+TEST_F(CellLayer, MatchesPutpixelForEveryValue) {
+    etat = 16;
+    fabrique_couleur();
+    std::srand(7);
+    int vivants = 0;
+    for (int x = 1; x <= LARGEUR; x++)
+        for (int y = 1; y <= HAUTEUR; y++) {
+            ncel[x][y] = std::rand() % 3 ? 0 : std::rand() % 17;
+            vivants += ncel[x][y] > 0;
+        }
+    BITMAP *attendu = create_bitmap(LARGEUR, HAUTEUR);
+    clear_bitmap(attendu);
+    for (int x = 1; x <= LARGEUR; x++)
+        for (int y = 1; y <= HAUTEUR; y++)
+            if (ncel[x][y] > 0) putpixel(attendu, x - 1, y - 1, couleur_etat[ncel[x][y]]);
+    afficher();
+    EXPECT_EQ(nombre, vivants);
+    for (int y = 0; y < HAUTEUR; y++)
+        for (int x = 0; x < LARGEUR; x++) ASSERT_EQ(getpixel(buffer, x, y), getpixel(attendu, x, y)) << x << "," << y;
+    destroy_bitmap(attendu);
+}
+
+}  // namespace
