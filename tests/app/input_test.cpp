@@ -1,0 +1,203 @@
+// The input stage: key actions with their triggers, the key history, mouse painting.
+#include <cstdlib>
+
+#include "headless.h"
+
+namespace {
+
+void image(int n = 1) {
+    for (int i = 0; i < n; i++) {
+        entrees();
+        cadence();
+    }
+}
+
+// Presses k for one frame, then releases it for one frame.
+void tape(int k) {
+    key[k] = 1;
+    image();
+    key[k] = 0;
+    image();
+}
+
+// A blinker lying at (10..12, 10): it stands after an odd number of generations.
+void clignotant() { ncel[10][10] = ncel[11][10] = ncel[12][10] = 1; }
+bool debout() { return ncel[11][9] == 1 && ncel[10][10] == 0; }
+
+using Keys = Headless;
+
+TEST_F(Keys, EdgeKeysActOncePerPressLevelKeysEveryFrame) {
+    key[KEY_E] = 1;
+    image(5);
+    EXPECT_EQ(etat, 3) << "held E cycles once";
+    key[KEY_E] = 0;
+    image();
+    tape(KEY_E);
+    EXPECT_EQ(etat, 4);
+
+    key[KEY_F8] = 1;
+    image(3);
+    EXPECT_EQ(compte(1), LARGEUR * HAUTEUR) << "held F8 inverts once";
+    key[KEY_F8] = 0;
+
+    key[KEY_F1] = 1;
+    for (int i = 0; i < 3; i++) {
+        ncel[5][5] = 2;
+        image();
+        EXPECT_EQ(ncel[5][5], 0) << "held F1 clears in every frame";
+    }
+}
+
+TEST_F(Keys, HeldFillRefillsEveryFrameAndHeldSoupSowsOnce) {
+    vie = 1;
+    key[KEY_F7] = 1;
+    for (int i = 0; i < 3; i++) {
+        tick = 1;
+        image();
+        EXPECT_EQ(compte(etat - 1), LARGEUR * HAUTEUR) << "refilled, then one generation";
+    }
+    key[KEY_F7] = 0;
+    vie = 0;
+    std::srand(99);
+    key[KEY_F2] = 1;
+    image(3);
+    const int apres = std::rand();
+    std::srand(99);
+    for (int i = 0; i < LARGEUR * HAUTEUR; i++) std::rand();
+    EXPECT_EQ(apres, std::rand()) << "one soup only, 307200 draws";
+}
+
+TEST_F(Keys, SpeedKeysStayWithinTenToFiveHundred) {
+    tape(KEY_LEFT);
+    EXPECT_EQ(delta, 10);
+    for (int i = 0; i < 49; i++) tape(KEY_RIGHT);
+    EXPECT_EQ(delta, 500);
+    tape(KEY_RIGHT);
+    EXPECT_EQ(delta, 500);
+    key[KEY_LEFT] = 1;
+    image(4);
+    EXPECT_EQ(delta, 490) << "once per press";
+}
+
+TEST_F(Keys, ShiftChoosesTheBirthTable) {
+    tape(KEY_3);
+    EXPECT_EQ(r_survie[3], 0);
+    EXPECT_EQ(r_vie[3], 1);
+    key[KEY_LSHIFT] = 1;
+    tape(KEY_3);
+    EXPECT_EQ(r_vie[3], 0);
+    EXPECT_EQ(r_survie[3], 0);
+    key[KEY_LSHIFT] = 0;
+    key[KEY_RSHIFT] = 1;
+    tape(KEY_0);
+    EXPECT_EQ(r_vie[0], 1);
+    key[KEY_RSHIFT] = 0;
+
+    key[KEY_8] = 1;
+    image();
+    EXPECT_EQ(r_survie[8], 1);
+    key[KEY_LSHIFT] = 1;
+    image(2);
+    EXPECT_EQ(r_vie[8], 0) << "shift pressed while 8 is held toggles nothing";
+    EXPECT_EQ(r_survie[8], 1);
+}
+
+TEST_F(Keys, RunPauseTopologyPanelAndPresets) {
+    key[KEY_F5] = key[KEY_F6] = 1;
+    image();
+    EXPECT_EQ(vie, 0) << "pause wins";
+    key[KEY_F6] = 0;
+    image();
+    EXPECT_EQ(vie, 1);
+    key[KEY_F5] = 0;
+    tape(KEY_T);
+    EXPECT_EQ(tore, 0);
+    tape(KEY_SPACE);
+    EXPECT_EQ(gui, 1);
+    tape(KEY_SPACE);
+    EXPECT_EQ(gui, 0);
+    std::srand(5);
+    tape(KEY_F4);
+    const int regle = etat;
+    std::srand(5);
+    reglehazard();
+    EXPECT_EQ(etat, regle) << "F4 draws one random rule";
+    key[KEY_F3] = 1;
+    image();
+    EXPECT_EQ(etat, 2);
+    EXPECT_EQ(r_vie[3] + r_survie[2] + r_survie[3], 3);
+    bascule_vie(6);
+    image();
+    EXPECT_EQ(r_vie[6], 0) << "F3 held restores Conway in every frame";
+}
+
+TEST_F(Keys, EnterStepsOnceWhetherPausedOrRunning) {
+    clignotant();
+    key[KEY_ENTER] = 1;
+    tick = 1;
+    image(3);
+    EXPECT_TRUE(debout()) << "paused: one generation for a held Enter";
+    EXPECT_EQ(tick, 1) << "a single step leaves the tick alone";
+    key[KEY_ENTER] = 0;
+    image();
+    vie = 1;
+    tick = 1;
+    key[KEY_ENTER] = 1;
+    image();
+    EXPECT_TRUE(debout()) << "running: the step and the paced generation, two in one frame";
+    image();
+    EXPECT_TRUE(debout()) << "no tick, no generation";
+}
+
+using Mouse = Headless;
+
+TEST_F(Mouse, LeftPaintsRightErasesBothDoNothing) {
+    etat = 4;
+    mouse_x = 638;
+    mouse_y = 478;
+    mouse_b = 1;
+    image();
+    EXPECT_EQ(ncel[639][479], 3) << "the last paintable pixel";
+    mouse_b = 3;
+    image();
+    EXPECT_EQ(ncel[639][479], 3);
+    mouse_b = 2;
+    image();
+    EXPECT_EQ(ncel[639][479], 0);
+    mouse_x = 0;
+    mouse_y = 0;
+    mouse_b = 1;
+    image();
+    EXPECT_EQ(ncel[1][1], 3);
+    EXPECT_EQ(compte(3), 1);
+}
+
+TEST_F(Mouse, NothingPaintedBeyondTheLastPaintableRowAndColumn) {
+    mouse_b = 1;
+    const int hors[][2] = {{639, 100}, {100, 479}, {639, 479}, {700, 10}, {-1, 5}, {5, -1}, {-300, -300}};
+    for (auto &p : hors) {
+        mouse_x = p[0];
+        mouse_y = p[1];
+        image();
+    }
+    EXPECT_EQ(compte(0), LARGEUR * HAUTEUR);
+    for (int x = 0; x <= LARGEUR; x++) EXPECT_EQ(ncel[x][0], 0);
+    for (int y = 0; y <= HAUTEUR; y++) EXPECT_EQ(ncel[0][y], 0);
+}
+
+TEST_F(Mouse, PaintingComesBeforeTheGenerationOfTheSameFrame) {
+    mouse_x = mouse_y = 200;
+    mouse_b = 1;
+    vie = 1;
+    tick = 1;
+    image();
+    EXPECT_EQ(ncel[201][201], 0) << "a lone painted cell dies in the generation of its frame";
+    vie = 0;
+    image();
+    mouse_b = 0;
+    mouse_x = 400;
+    dessiner();
+    EXPECT_EQ(getpixel(buffer, 200, 200), couleur_etat[1]) << "paused, it shows alive at once";
+}
+
+}  // namespace
