@@ -1,0 +1,148 @@
+// Random play: thousands of frames of random keys, pointer positions, buttons
+// and timer ticks, checking after every frame the ranges that the step, the
+// palette and the drawing rely on. VORPLANE_SOAK_SEED and VORPLANE_SOAK_FRAMES
+// replay or lengthen a run.
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "headless.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+namespace {
+
+// Frames per run: fewer where the sanitizers or an unoptimised build slow each frame.
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+const int FRAMES = 1200;
+#else
+const int FRAMES = 3000;
+#endif
+
+// Every key the input stage binds, with its chances in 1000 per calm frame of
+// being pressed while up and released while down: those that wipe, refill or
+// pause the world are pressed rarely and briefly, so that the world lives.
+struct Touche {
+    int code, appui, lache;
+};
+const Touche touches[] = {
+    {KEY_LEFT, 40, 150},  {KEY_RIGHT, 40, 150}, {KEY_F1, 3, 300},   {KEY_F2, 4, 300},  {KEY_F3, 20, 150},
+    {KEY_F4, 30, 150},    {KEY_F5, 20, 150},    {KEY_F6, 10, 200},  {KEY_F7, 3, 300},  {KEY_F8, 4, 300},
+    {KEY_ENTER, 60, 150}, {KEY_E, 60, 150},     {KEY_T, 40, 150},   {KEY_SPACE, 40, 150}, {KEY_0, 50, 150},
+    {KEY_1, 50, 150},     {KEY_2, 50, 150},     {KEY_3, 50, 150},   {KEY_4, 50, 150},  {KEY_5, 50, 150},
+    {KEY_6, 50, 150},     {KEY_7, 50, 150},     {KEY_8, 50, 150},   {KEY_LSHIFT, 100, 100},
+    {KEY_RSHIFT, 100, 100},
+};
+
+unsigned graine_en_cours;
+int image_en_cours;
+
+unsigned lire_env(const char *nom, unsigned defaut) {
+    const char *v = std::getenv(nom);
+    return v && *v ? static_cast<unsigned>(std::strtoul(v, nullptr, 10)) : defaut;
+}
+
+// A pointer coordinate on a screen side of `taille` pixels: mostly on screen,
+// often at the last pixels or just outside them, sometimes negative or far away.
+int coordonnee(std::mt19937 &g, int taille) {
+    switch (g() % 6) {
+        case 0: return taille - 3 + static_cast<int>(g() % 5);  // taille-3 .. taille+1
+        case 1: return -2 + static_cast<int>(g() % 4);          // -2 .. 1
+        case 2: return -static_cast<int>(g() % 100000);
+        case 3: return taille + static_cast<int>(g() % 100000);
+        default: return static_cast<int>(g() % taille);
+    }
+}
+
+// Moves the keys: in a calm stretch each key flips at its own rate, so keys are
+// held over many frames; in a storm every key flips half the time.
+void bouge_touches(std::mt19937 &g, bool tempete) {
+    for (const Touche &t : touches) {
+        const int chance = tempete ? 500 : key[t.code] ? t.lache : t.appui;
+        if (static_cast<int>(g() % 1000) < chance) key[t.code] = !key[t.code];
+    }
+}
+
+void bouge_souris(std::mt19937 &g) {
+    if (g() % 4 == 0) {
+        mouse_x = coordonnee(g, LARGEUR);
+        mouse_y = coordonnee(g, HAUTEUR);
+    }
+    if (g() % 8 == 0) mouse_b = static_cast<int>(g() % 10 == 0 ? g() % 8 : g() % 4);
+}
+
+bool drapeau(int v) { return v == 0 || v == 1; }
+
+// The first broken invariant, or "" when all hold.
+std::string viole() {
+    for (int x = 0; x <= LARGEUR; x++)
+        for (int y = 0; y <= HAUTEUR; y++) {
+            const int n = ncel[x][y], a = acel[x][y];
+            const char *ou = "cell ";
+            if (x == 0 || y == 0) {
+                if (n == 0 && a == 0) continue;
+                ou = "border ";
+            } else if (n >= 0 && n <= 16 && a >= 0 && a <= 16) {
+                continue;
+            }
+            return ou + std::to_string(x) + "," + std::to_string(y) + ": ncel " + std::to_string(n) +
+                   ", acel " + std::to_string(a);
+        }
+    if (etat < 2 || etat > 16) return "etat " + std::to_string(etat);
+    if (delta < 10 || delta > 500) return "delta " + std::to_string(delta);
+    if (!drapeau(vie) || !drapeau(tore) || !drapeau(gui))
+        return "flags vie " + std::to_string(vie) + " tore " + std::to_string(tore) + " gui " +
+               std::to_string(gui);
+    for (int n = 0; n <= 8; n++)
+        if (!drapeau(r_survie[n]) || !drapeau(r_vie[n])) return "rule entry " + std::to_string(n);
+    const int vivantes = LARGEUR * HAUTEUR - compte(0);
+    if (nombre != vivantes) return "nombre " + std::to_string(nombre) + ", cells " + std::to_string(vivantes);
+    return "";
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// A sanitizer stops the process without the test's message: name the run first.
+void au_deces() {
+    std::fprintf(stderr, "soak: died at seed %u, frame %d\n", graine_en_cours, image_en_cours);
+}
+#endif
+
+using Soak = Headless;
+
+TEST_F(Soak, RandomInputKeepsEveryValueInRange) {
+    const unsigned graine = lire_env("VORPLANE_SOAK_SEED", 20261207);
+    const int images = static_cast<int>(lire_env("VORPLANE_SOAK_FRAMES", FRAMES));
+    graine_en_cours = graine;
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_set_death_callback(au_deces);
+#endif
+    std::printf("soak: seed %u, %d frames\n", graine, images);
+    std::srand(graine);
+    std::mt19937 g(graine);
+    hazard();
+    vie = 1;
+    bool tempete = false;
+    int generations = 0;
+    long cellules = 0;
+    for (int f = 0; f < images; f++) {
+        image_en_cours = f;
+        if (f % 100 == 0) tempete = g() % 5 == 0;
+        bouge_touches(g, tempete);
+        bouge_souris(g);
+        if (g() % 4 != 0) temps();  // the timer fires in most frames
+        entrees();
+        generations += vie == 1 && tick == 1;
+        cadence();
+        dessiner();
+        ASSERT_EQ(viole(), "") << "seed " << graine << ", frame " << f;
+        cellules += nombre;
+    }
+    std::printf("soak: %d paced generations, %ld non-dead cells per frame on average\n", generations,
+                cellules / images);
+    EXPECT_GT(generations, images / 10) << "the world ran in too few frames to test the step";
+}
+
+}  // namespace
