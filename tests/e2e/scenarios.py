@@ -1,0 +1,346 @@
+"""End-to-end scenarios: the real program on a virtual X server, checked on the screen.
+
+Usage: scenarios.py PROGRAM GLYPHS SCENARIO
+PROGRAM is the built vorplane, GLYPHS the reference text renderer built beside
+it. Exits 0 when every check of the scenario holds, 1 with a message otherwise;
+the whole scenario is bounded by an alarm well under the test's own timeout.
+"""
+import collections
+import os
+import signal
+import subprocess
+import sys
+import time
+
+from session import (ALIVE, BLACK, BLUE, FRESH, GREEN, HEIGHT, RED, WHITE, WIDTH, Failure, Session,
+                     check, cursor_pixels, near)
+
+INTERIOR = (WIDTH - 2) * (HEIGHT - 2)
+SCENARIO_SECONDS = 75
+CONWAY_SURVIE = [0, 0, 1, 1, 0, 0, 0, 0, 0]
+CONWAY_VIE = [0, 0, 0, 1, 0, 0, 0, 0, 0]
+
+
+def colours(shot, skip=()):
+    """Counts of each colour over the interior (all but the outer ring), leaving out the
+    pixels listed in skip; unknown colours are counted by their value."""
+    names = {BLACK: "black", ALIVE: "alive", FRESH: "fresh", RED: "red", BLUE: "blue", WHITE: "white"}
+    raw = collections.Counter(shot.pixels)
+    raw.subtract(collections.Counter(shot.pixels[y * WIDTH + x] for x, y, _ in shot.ring()))
+    raw.subtract(collections.Counter(shot.pixels[y * WIDTH + x] for x, y in skip
+                                     if 0 < x < WIDTH - 1 and 0 < y < HEIGHT - 1))
+    out = collections.Counter()
+    for value, n in raw.items():
+        rgb = (value >> 16) & 255, (value >> 8) & 255, value & 255
+        name = next((nm for ref, nm in names.items() if near(rgb, ref)), "#%06x" % (value & 0xFFFFFF))
+        if n:
+            out[name] += n
+    return out
+
+
+def find_cursor(shot):
+    """Centre of the white pixels inside the picture (the cursor is the only white)."""
+    white = [(x, y) for x, y, c in shot.interior() if near(c, WHITE)]
+    check(white, "no cursor on the screen")
+    return (round(sum(x for x, _ in white) / len(white)), round(sum(y for _, y in white) / len(white)))
+
+
+def ring_is(colour, cursor=(320, 240)):
+    """The frame, but for the cursor, is all of one colour."""
+    hidden = set(cursor_pixels(*cursor))
+    return lambda s: all(near(c, colour) for x, y, c in s.ring() if (x, y) not in hidden)
+
+
+def only(shot, cursor, colour):
+    """The interior, cursor aside, is all of one colour."""
+    hidden = [(x, y) for x, y in cursor_pixels(*cursor) if 0 < x < WIDTH - 1 and 0 < y < HEIGHT - 1]
+    return colours(shot, hidden)[colour] == INTERIOR - len(hidden)
+
+
+def density(counts):
+    return sum(n for name, n in counts.items() if name != "black") / INTERIOR
+
+
+# --- the panel, compared with texts rendered by the library's own font ---
+
+class Glyphs:
+    """Lit pixels of texts as the library's default font draws them."""
+
+    def __init__(self, helper):
+        self.helper = helper
+        self.cache = {}
+
+    def pixels(self, requests):
+        missing = [r for r in requests if r not in self.cache]
+        if missing:
+            lines = "".join("%s %d %d %s\n" % r for r in missing)
+            out = subprocess.run([self.helper], input=lines.encode(), capture_output=True, timeout=20)
+            check(out.returncode == 0, "glyph renderer failed: " + out.stderr.decode(errors="replace"))
+            rows = out.stdout.decode().split("\n")
+            for r, row in zip(missing, rows):
+                self.cache[r] = {tuple(map(int, p.split(","))) for p in row.split()}
+        return [self.cache[r] for r in requests]
+
+
+def panel_texts(nombre, running, etat, delta, survie, vie):
+    """(placement, x, y, text, colour) of every panel line but the contact line."""
+    status = ("Vie : EN COURS  NB ETATS:%i" if running else "Vie : PAUSE     NB ETATS:%i") % etat
+    digits = lambda t: " ".join(str(v) for v in t)
+    return [
+        ("left", 20, 130, "NB VORPLANE: %i" % nombre, GREEN),
+        ("centre", 320, 111, status, GREEN if running else RED),
+        ("left", 520, 130, "DUREE: %i ms" % delta, GREEN),
+        ("centre", 320, 300, "Vorplane V1.1", BLUE),
+        ("centre", 320, 130, "Autour = 0 1 2 3 4 5 6 7 8", GREEN),
+        ("centre", 320, 140, "SURVIE = " + digits(survie), GREEN),
+        ("centre", 320, 150, "VIE    = " + digits(vie), GREEN),
+        ("centre", 320, 190, "(0-8)=SURVIE    SHIFT(0-8)=VIE      ENTREE=D+1       ESC=QUITTER", GREEN),
+        ("centre", 320, 210, "T=MONDE TORE(O/N)       E=NB ETATS        ESPACE=PARAMETRES(O/N)", GREEN),
+        ("centre", 320, 230, "F1=RAZ       F3=Conway      F5=VIVRE     F7=PLEIN    <- = + VITE", GREEN),
+        ("centre", 320, 250, "F2=HAZ       F4=Rgl.Haz     F6=PAUSE     F8=INV.     -> = - VITE", GREEN),
+    ]
+
+
+CONTACT_ROWS = range(280, 288)
+
+
+def panel_differences(shot, glyphs, texts, rows=None):
+    """What differs between the screen's panel and the expected one: its blue frame,
+    black inside, and exactly the expected text pixels in their colours. The contact
+    line is only checked to be blue text. rows limits the text check to those rows."""
+    wrong = []
+    frame = [(x, 100) for x in range(10, 631)] + [(x, 320) for x in range(10, 631)]
+    frame += [(10, y) for y in range(101, 320)] + [(630, y) for y in range(101, 320)]
+    bad = [p for p in frame if not near(shot.rgb(*p), BLUE)]
+    if bad:
+        wrong.append("panel frame not blue at %d pixels, e.g. %s" % (len(bad), bad[:3]))
+    expected = {}
+    for pixels, (_, _, y, text, colour) in zip(glyphs.pixels([t[:4] for t in texts]), texts):
+        if rows is None or y in rows:
+            for p in pixels:
+                expected[p] = (colour, text)
+    contact = 0
+    for x, y, c in shot.region(11, 101, 629, 319):
+        if y in CONTACT_ROWS:
+            contact += near(c, BLUE)
+            if not (near(c, BLUE) or near(c, BLACK)):
+                wrong.append("contact line has colour %s at (%d, %d)" % (c, x, y))
+            continue
+        if rows is not None and y not in rows:
+            continue
+        want = expected.get((x, y))
+        if want is None and not near(c, BLACK):
+            wrong.append("unexpected %s at (%d, %d)" % (c, x, y))
+        elif want is not None and not near(c, want[0]):
+            wrong.append("%s at (%d, %d) in %r, expected %s" % (c, x, y, want[1], want[0]))
+    if contact < 40:
+        wrong.append("no contact line")
+    return wrong
+
+
+class Panel:
+    """Waits for the panel to read as expected, reporting the differences if it never does."""
+
+    def __init__(self, session, glyphs):
+        self.session, self.glyphs = session, glyphs
+        self.state = dict(nombre=0, running=True, etat=2, delta=10,
+                          survie=list(CONWAY_SURVIE), vie=list(CONWAY_VIE))
+
+    def reads(self, rows=None, **changes):
+        self.state.update(changes)
+        return lambda s: not panel_differences(s, self.glyphs, panel_texts(**self.state), rows)
+
+    def explain(self, rows=None):
+        wrong = panel_differences(self.session.shot(), self.glyphs, panel_texts(**self.state), rows)
+        return "%d differences from %s: %s" % (len(wrong), self.state, "; ".join(wrong[:8]))
+
+    def key(self, name, rows=None, **changes):
+        """Presses name until the panel reads as after those changes."""
+        try:
+            self.session.key(name, until=self.reads(rows, **changes), what="the panel after " + name)
+        except Failure as e:
+            raise Failure("%s; %s" % (e, self.explain(rows)))
+
+
+# --- the scenarios ---
+
+def soup(program, _glyphs):
+    """Start-up: a Conway soup on a torus that evolves by itself; seeded at 9 %, it has
+    thinned to a few % of live cells, all in the alive colour, within moments."""
+    with Session(program) as s:
+        shots = [s.shot()]
+        for pause in (1.0, 1.0, 1.0):
+            time.sleep(pause)
+            shots.append(s.shot())
+        seen = []
+        for i, shot in enumerate(shots):
+            check(ring_is(BLUE, find_cursor(shot))(shot), "the torus is not framed in blue")
+            counts = colours(shot, cursor_pixels(*find_cursor(shot)))
+            allowed = {"black", "alive", "fresh"} if i == 0 else {"black", "alive"}
+            check(set(counts) <= allowed, "colours other than dead and alive: %s" % counts)
+            seen.append(density(counts))
+            if i:
+                check(not shot.same_picture(shots[i - 1]), "the world does not evolve by itself")
+        check(0.01 <= seen[0] <= 0.095, "density %.2f %% at first sight" % (100 * seen[0]))
+        check(all(0.01 <= d <= 0.07 for d in seen[1:]), "densities %s after seconds" % seen)
+        print("densities: " + ", ".join("%.2f %%" % (100 * d) for d in seen))
+
+
+def seed(program, _glyphs):
+    """A new soup while paused: 9 % fresh cells; one step makes every one of them alive
+    (fresh cells are no neighbours yet), the next one is a Conway generation."""
+    with Session(program) as s:
+        cur = cursor_pixels(600, 440)
+        s.move(600, 440)
+        s.key("F6")
+        s.key("F2", until=lambda sh: colours(sh, cur)["fresh"] > 20000, what="a fresh soup")
+        sh = s.shot()
+        c = colours(sh, cur)
+        check(set(c) <= {"black", "fresh"}, "a new soup has colours %s" % c)
+        check(abs(density(c) - 0.09) < 0.006, "new soup density %.2f %%, 9 %% expected" % (100 * density(c)))
+        time.sleep(0.5)
+        check(s.shot().same_picture(sh), "the paused world changed")
+        s.key("Return", until=lambda x: colours(x, cur)["alive"] > 0, what="one step")
+        c2 = colours(s.shot(), cur)
+        check(c2 == collections.Counter(black=c["black"], alive=c["fresh"]),
+              "one step turned %s into %s" % (c, c2))
+        s.key("Return", until=lambda x: colours(x, cur)["alive"] != c2["alive"], what="a second step")
+        c3 = colours(s.shot(), cur)
+        check(set(c3) <= {"black", "alive"} and 0.01 < density(c3) < 0.07,
+              "a Conway generation of a 9 %% soup gave %s" % c3)
+
+
+def frame(program, _glyphs):
+    """The blue frame of the torus, red once T makes the world bounded, blue again."""
+    with Session(program) as s:
+        check(ring_is(BLUE)(s.shot()), "the torus is not framed in blue")
+        s.key("t", until=ring_is(RED), what="a red frame")
+        check(ring_is(RED)(s.shot()), "the bounded world's frame is not red")
+        s.key("t", until=ring_is(BLUE), what="the blue frame back")
+
+
+def pause_clear(program, _glyphs):
+    """F6 freezes the picture; F1 leaves only the frame and the cursor, which follows the mouse."""
+    with Session(program) as s:
+        s.move(100, 100)
+        s.key("F6")
+        a = s.shot()
+        time.sleep(0.5)
+        check(s.shot().same_picture(a), "the picture changes while paused")
+        s.key("F1", until=lambda sh: only(sh, (100, 100), "black"), what="an empty world")
+        for x, y in ((500, 300), (2, 2), (637, 477)):
+            sh = s.move(x, y)
+            check(only(sh, (x, y), "black") and ring_is(BLUE, (x, y))(sh),
+                  "more than the frame and the cursor: %s" % colours(sh, cursor_pixels(x, y)))
+        s.key("F5")
+        time.sleep(0.3)
+        check(only(s.shot(), (637, 477), "black"), "an empty world came to life")
+
+
+def fill_step(program, _glyphs):
+    """Paused: F7 fills with fresh cells, Enter makes them all alive, a second Enter
+    kills them all (eight neighbours each on the torus)."""
+    with Session(program) as s:
+        s.move(320, 240)
+        s.key("F6")
+        cur = (320, 240)
+        s.key("F7", until=lambda sh: only(sh, cur, "fresh"), what="a full world")
+        s.key("Return", until=lambda sh: only(sh, cur, "alive"), what="all cells alive")
+        time.sleep(0.3)
+        check(only(s.shot(), cur, "alive"), "a paused full world changed")
+        s.key("Return", until=lambda sh: only(sh, cur, "black"), what="all cells dead")
+        check(ring_is(BLUE)(s.shot()), "the frame is gone")
+
+
+def paint(program, _glyphs):
+    """The left button makes the cell under the pointer alive, the right one kills it."""
+    with Session(program) as s:
+        s.move(320, 240)
+        s.key("F6")
+        s.key("F1", until=lambda sh: only(sh, (320, 240), "black"), what="an empty world")
+        spots = [(123, 321), (600, 50), (1, 1), (638, 478)]  # 638, 478: the last that can be painted
+        for x, y in spots:
+            s.move(x, y)
+            s.button(1, lambda sh: near(sh.rgb(x, y), ALIVE), "a cell painted at (%d, %d)" % (x, y))
+        sh = s.move(320, 240)
+        c = colours(sh, cursor_pixels(320, 240))
+        check(c["alive"] == len(spots) and all(near(sh.rgb(x, y), ALIVE) for x, y in spots),
+              "painting %d cells gave %s" % (len(spots), c))
+        s.move(123, 321)
+        s.button(3, lambda sh: near(sh.rgb(123, 321), BLACK), "the cell at (123, 321) erased")
+        sh = s.move(320, 240)
+        c = colours(sh, cursor_pixels(320, 240))
+        check(c["alive"] == len(spots) - 1 and near(sh.rgb(123, 321), BLACK) and near(sh.rgb(600, 50), ALIVE),
+              "erasing one cell gave %s" % c)
+
+
+def panel(program, glyphs):
+    """The space bar shows the panel: status, number of states, period, rule tables, count."""
+    with Session(program) as s:
+        s.move(320, 420)
+        p = Panel(s, glyphs)
+        status = range(111, 119)
+        p.key("space", rows=status)
+        p.key("F6", rows=status, running=False)
+        p.key("F1", nombre=0)
+        p.key("e", etat=3)
+        p.key("Right", delta=20)
+        p.key("Right", delta=30)
+        p.key("Left", delta=20)
+        p.key("shift+3", vie=[0, 0, 0, 0, 0, 0, 0, 0, 0])
+        p.key("2", survie=[0, 0, 0, 1, 0, 0, 0, 0, 0])
+        p.key("F7", nombre=WIDTH * HEIGHT)
+        p.key("F3", etat=2, survie=list(CONWAY_SURVIE), vie=list(CONWAY_VIE))
+        p.key("F5", rows=status, running=True)
+        s.key("space", until=lambda sh: colours(sh)["blue"] == 0, what="the panel hidden")
+
+
+def escape(program, _glyphs):
+    """Escape ends the program with status 0 within a few seconds."""
+    with Session(program) as s:
+        s._x("xdotool", "keydown", "Escape")
+        try:
+            status = s.proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            raise Failure("still running 5 s after Escape")
+        finally:
+            s._x("xdotool", "keyup", "Escape")
+        err = s.proc.stderr.read().decode(errors="replace")
+        check(status == 0, "status %d after Escape; stderr: %s" % (status, err))
+
+
+def no_display(program, _glyphs):
+    """Without an X display the program leaves with a message and a failure status, not a signal."""
+    for name, env in (("DISPLAY unset", {k: v for k, v in os.environ.items() if k != "DISPLAY"}),
+                      ("no server", dict(os.environ, DISPLAY=":32123"))):
+        r = subprocess.run([program], env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
+        err = r.stderr.decode(errors="replace")
+        check(r.returncode > 0, "%s: status %d (negative: a signal); stderr: %s" % (name, r.returncode, err))
+        check("vorplane" in err and "display" in err.lower(), "%s: no message naming the display: %r" % (name, err))
+
+
+SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, no_display)}
+
+
+def main():
+    if len(sys.argv) != 4 or sys.argv[3] not in SCENARIOS:
+        sys.exit("usage: scenarios.py PROGRAM GLYPHS {%s}" % ",".join(SCENARIOS))
+    program, helper, name = sys.argv[1:]
+
+    def too_long(*_):
+        raise Failure("scenario took more than %d s" % SCENARIO_SECONDS)
+
+    signal.signal(signal.SIGALRM, too_long)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    signal.alarm(SCENARIO_SECONDS)
+    start = time.monotonic()
+    try:
+        SCENARIOS[name](program, Glyphs(helper))
+    except Failure as e:
+        print("FAIL %s: %s" % (name, e))
+        sys.exit(1)
+    print("ok %s (%.1f s)" % (name, time.monotonic() - start))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,221 @@
+"""One run of the real program on its own virtual X server, driven like a user.
+
+A Session starts Xvfb on a free display (640 x 480, 24 bits), starts the program
+there, presses keys and mouse buttons with xdotool and reads the screen with xwd.
+Both processes are ended by their ids when the session closes, whatever happened,
+and die with the test if the test itself is killed.
+"""
+import array
+import ctypes
+import os
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+WIDTH, HEIGHT = 640, 480
+
+# Colours as they reach the 24-bit screen from the program's 16-bit picture.
+BLACK = (0, 0, 0)
+ALIVE = (0, 127, 0)   # alive cells under Conway's rule
+FRESH = (0, 254, 0)   # fresh cells (fill, new soup) under Conway's rule
+GREEN = (0, 255, 0)   # panel text
+RED = (255, 0, 0)
+BLUE = (0, 0, 255)
+WHITE = (255, 255, 255)
+TOLERANCE = 8  # per component, for the 16-bit rounding
+
+
+def near(rgb, ref):
+    return all(abs(a - b) <= TOLERANCE for a, b in zip(rgb, ref))
+
+
+class Failure(Exception):
+    """A check that did not hold; the message says what was seen."""
+
+
+def check(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+class Shot:
+    """A screenshot of the root window: pixels as 0xRRGGBB, row-major."""
+
+    def __init__(self, data):
+        head = struct.unpack(">25I", data[:100])
+        header_size, width, height = head[0], head[4], head[5]
+        byte_order, bpp, stride, ncolours = head[7], head[11], head[12], head[19]
+        masks = head[14:17]
+        check(bpp == 32 and stride == width * 4 and masks == (0xFF0000, 0xFF00, 0xFF),
+              "unexpected screenshot format: %d bits, stride %d, masks %s" % (bpp, stride, masks))
+        start = header_size + ncolours * 12
+        pixels = array.array("I")
+        check(pixels.itemsize == 4, "no 32-bit array type")
+        pixels.frombytes(data[start:start + stride * height])
+        if (byte_order == 0) != (sys.byteorder == "little"):
+            pixels.byteswap()
+        check(len(pixels) == width * height, "truncated screenshot")
+        self.width, self.height, self.pixels = width, height, pixels
+
+    def rgb(self, x, y):
+        p = self.pixels[y * self.width + x]
+        return (p >> 16) & 255, (p >> 8) & 255, p & 255
+
+    def region(self, x0, y0, x1, y1):
+        """(x, y, rgb) for every pixel of the inclusive rectangle."""
+        for y in range(y0, y1 + 1):
+            for x in range(x0, x1 + 1):
+                yield x, y, self.rgb(x, y)
+
+    def ring(self):
+        """The outermost ring of pixels of the 640 x 480 picture."""
+        for x in range(WIDTH):
+            yield x, 0, self.rgb(x, 0)
+            yield x, HEIGHT - 1, self.rgb(x, HEIGHT - 1)
+        for y in range(1, HEIGHT - 1):
+            yield 0, y, self.rgb(0, y)
+            yield WIDTH - 1, y, self.rgb(WIDTH - 1, y)
+
+    def interior(self):
+        return self.region(1, 1, WIDTH - 2, HEIGHT - 2)
+
+    def same_picture(self, other):
+        return self.pixels == other.pixels
+
+
+def _die_with_parent():
+    """Runs in the child before exec: the kernel kills it when the test process dies."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
+
+class Session:
+    """Xvfb plus the program; use as a context manager so both always end."""
+
+    def __init__(self, program, start_program=True):
+        self.program = program
+        self.xvfb = None
+        self.proc = None
+        self.display = None
+        self.start_program = start_program
+
+    def __enter__(self):
+        try:
+            self._start_xvfb()
+            if self.start_program:
+                self.launch()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def _start_xvfb(self):
+        rd, wr = os.pipe()
+        self.xvfb_log = tempfile.TemporaryFile()
+        try:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(wr), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
+                 "-nolisten", "tcp", "-noreset"],
+                pass_fds=(wr,), stdin=subprocess.DEVNULL, stdout=self.xvfb_log,
+                stderr=self.xvfb_log, preexec_fn=_die_with_parent)
+        except FileNotFoundError:
+            raise Failure("Xvfb is not installed: run scripts/setup")
+        finally:
+            os.close(wr)
+        with os.fdopen(rd) as r:  # Xvfb writes its display number once it listens
+            number = r.readline().strip()
+        if not number:
+            self.xvfb_log.seek(0)
+            raise Failure("Xvfb did not start: " + self.xvfb_log.read().decode(errors="replace")[-500:])
+        self.display = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.display)
+
+    def launch(self):
+        """Starts the program and waits until its first frame is on the screen."""
+        self.proc = subprocess.Popen([self.program], env=self.env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     preexec_fn=_die_with_parent)
+        self.wait_for(lambda s: sum(near(c, BLUE) or near(c, RED) for _, _, c in s.ring()) > 2000,
+                      "the program's framed picture at (0, 0)", timeout=15)
+
+    def close(self):
+        for p in (self.proc, self.xvfb):
+            if p is not None and p.poll() is None:
+                p.kill()
+                p.wait(timeout=10)
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def _x(self, *args, timeout=10):
+        r = subprocess.run(list(args), env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                           timeout=timeout)
+        check(r.returncode == 0, "%s failed: %s" % (" ".join(args), r.stderr.decode(errors="replace")))
+        return r.stdout
+
+    def shot(self):
+        return Shot(self._x("xwd", "-root", "-silent"))
+
+    def wait_for(self, cond, what, timeout=5.0):
+        """Screenshots until cond(shot) holds; fails naming what after timeout seconds."""
+        end = time.monotonic() + timeout
+        while True:
+            if self.proc is not None and not self.running():
+                raise Failure("the program ended (status %s) while waiting for %s; stderr: %s"
+                              % (self.proc.returncode, what, self.proc.stderr.read().decode(errors="replace")))
+            s = self.shot()
+            if cond(s):
+                return s
+            if time.monotonic() > end:
+                raise Failure("waited %.0f s for %s" % (timeout, what))
+            time.sleep(0.05)
+
+    def key(self, name, until=None, what=None, hold=0.15):
+        """Holds a key for a few frames, or until the screen shows until(shot), then lets go."""
+        self._x("xdotool", "keydown", name)
+        try:
+            if until is None:
+                time.sleep(hold)
+            else:
+                self.wait_for(until, what or "the effect of " + name)
+        finally:
+            self._x("xdotool", "keyup", name)
+        time.sleep(0.1)  # the key is seen up for a frame or more before the next press
+
+    def move(self, x, y):
+        """Puts the pointer at (x, y) and waits until the program draws its cursor there."""
+        self._x("xdotool", "mousemove", str(x), str(y))
+        return self.wait_for(lambda s: cursor_at(s, x, y), "the cursor at (%d, %d)" % (x, y))
+
+    def button(self, number, until, what):
+        self._x("xdotool", "mousedown", str(number))
+        try:
+            self.wait_for(until, what)
+        finally:
+            self._x("xdotool", "mouseup", str(number))
+        time.sleep(0.1)
+
+
+# The cursor: circles of radius 1 and 2 round the pointer, the pointer's own pixel left alone.
+CURSOR = [(dx, dy) for dx in range(-2, 3) for dy in range(-2, 3)
+          if (dx * dx + dy * dy) in (1, 4, 5)]
+
+
+def cursor_pixels(x, y):
+    """The cursor's pixels for the pointer at (x, y), as far as they fall on the screen."""
+    return [(x + dx, y + dy) for dx, dy in CURSOR if 0 <= x + dx < WIDTH and 0 <= y + dy < HEIGHT]
+
+
+def cursor_at(shot, x, y):
+    """The cursor, and no other white, round (x, y)."""
+    white = {(px, py) for px, py, c in shot.region(max(x - 4, 0), max(y - 4, 0),
+                                                   min(x + 4, WIDTH - 1), min(y + 4, HEIGHT - 1))
+             if near(c, WHITE)}
+    return white == set(cursor_pixels(x, y))
