@@ -77,6 +77,7 @@ class Glyphs:
             out = subprocess.run([self.helper], input=lines.encode(), capture_output=True, timeout=20)
             check(out.returncode == 0, "glyph renderer failed: " + out.stderr.decode(errors="replace"))
             rows = out.stdout.decode().split("\n")
+            check(len(rows) > len(missing) and all(rows[:len(missing)]), "glyph renderer drew nothing")
             for r, row in zip(missing, rows):
                 self.cache[r] = {tuple(map(int, p.split(","))) for p in row.split()}
         return [self.cache[r] for r in requests]
@@ -174,8 +175,9 @@ def soup(program, _glyphs):
             shots.append(s.shot())
         seen = []
         for i, shot in enumerate(shots):
-            check(ring_is(BLUE, find_cursor(shot))(shot), "the torus is not framed in blue")
-            counts = colours(shot, cursor_pixels(*find_cursor(shot)))
+            cursor = find_cursor(shot)
+            check(ring_is(BLUE, cursor)(shot), "the torus is not framed in blue")
+            counts = colours(shot, cursor_pixels(*cursor))
             allowed = {"black", "alive", "fresh"} if i == 0 else {"black", "alive"}
             check(set(counts) <= allowed, "colours other than dead and alive: %s" % counts)
             seen.append(density(counts))
@@ -298,15 +300,14 @@ def panel(program, glyphs):
 def escape(program, _glyphs):
     """Escape ends the program with status 0 within a few seconds."""
     with Session(program) as s:
-        s._x("xdotool", "keydown", "Escape")
+        s.run("xdotool", "keydown", "Escape")
         try:
             status = s.proc.wait(timeout=5)
         except subprocess.TimeoutExpired:
             raise Failure("still running 5 s after Escape")
         finally:
-            s._x("xdotool", "keyup", "Escape")
-        err = s.proc.stderr.read().decode(errors="replace")
-        check(status == 0, "status %d after Escape; stderr: %s" % (status, err))
+            s.run("xdotool", "keyup", "Escape")
+        check(status == 0, "status %d after Escape; output: %s" % (status, s.output()))
 
 
 def no_display(program, _glyphs):

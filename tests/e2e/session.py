@@ -95,18 +95,16 @@ def _die_with_parent():
 class Session:
     """Xvfb plus the program; use as a context manager so both always end."""
 
-    def __init__(self, program, start_program=True):
+    def __init__(self, program):
         self.program = program
         self.xvfb = None
         self.proc = None
         self.display = None
-        self.start_program = start_program
 
     def __enter__(self):
         try:
             self._start_xvfb()
-            if self.start_program:
-                self.launch()
+            self._launch()
         except BaseException:
             self.close()
             raise
@@ -137,39 +135,50 @@ class Session:
         self.display = ":" + number
         self.env = dict(os.environ, DISPLAY=self.display)
 
-    def launch(self):
+    def _launch(self):
         """Starts the program and waits until its first frame is on the screen."""
+        self.proc_log = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([self.program], env=self.env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     stdout=self.proc_log, stderr=self.proc_log,
                                      preexec_fn=_die_with_parent)
         self.wait_for(lambda s: sum(near(c, BLUE) or near(c, RED) for _, _, c in s.ring()) > 2000,
                       "the program's framed picture at (0, 0)", timeout=15)
 
     def close(self):
+        """Ends the program, then Xvfb: asked first, so that Xvfb removes its socket, then forced."""
         for p in (self.proc, self.xvfb):
             if p is not None and p.poll() is None:
-                p.kill()
-                p.wait(timeout=10)
+                p.terminate()
+                try:
+                    p.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait(timeout=5)
 
     def running(self):
         return self.proc is not None and self.proc.poll() is None
 
-    def _x(self, *args, timeout=10):
+    def output(self):
+        """What the program wrote so far, standard output and error together."""
+        self.proc_log.seek(0)
+        return self.proc_log.read().decode(errors="replace")
+
+    def run(self, *args, timeout=10):
         r = subprocess.run(list(args), env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
                            timeout=timeout)
         check(r.returncode == 0, "%s failed: %s" % (" ".join(args), r.stderr.decode(errors="replace")))
         return r.stdout
 
     def shot(self):
-        return Shot(self._x("xwd", "-root", "-silent"))
+        return Shot(self.run("xwd", "-root", "-silent"))
 
     def wait_for(self, cond, what, timeout=5.0):
         """Screenshots until cond(shot) holds; fails naming what after timeout seconds."""
         end = time.monotonic() + timeout
         while True:
             if self.proc is not None and not self.running():
-                raise Failure("the program ended (status %s) while waiting for %s; stderr: %s"
-                              % (self.proc.returncode, what, self.proc.stderr.read().decode(errors="replace")))
+                raise Failure("the program ended (status %s) while waiting for %s; output: %s"
+                              % (self.proc.returncode, what, self.output()))
             s = self.shot()
             if cond(s):
                 return s
@@ -177,29 +186,30 @@ class Session:
                 raise Failure("waited %.0f s for %s" % (timeout, what))
             time.sleep(0.05)
 
-    def key(self, name, until=None, what=None, hold=0.15):
+    def key(self, name, until=None, what=None, hold=0.25):
         """Holds a key for a few frames, or until the screen shows until(shot), then lets go."""
-        self._x("xdotool", "keydown", name)
+        self.run("xdotool", "keydown", name)
         try:
             if until is None:
                 time.sleep(hold)
             else:
                 self.wait_for(until, what or "the effect of " + name)
         finally:
-            self._x("xdotool", "keyup", name)
+            self.run("xdotool", "keyup", name)
         time.sleep(0.1)  # the key is seen up for a frame or more before the next press
 
     def move(self, x, y):
         """Puts the pointer at (x, y) and waits until the program draws its cursor there."""
-        self._x("xdotool", "mousemove", str(x), str(y))
+        self.run("xdotool", "mousemove", str(x), str(y))
         return self.wait_for(lambda s: cursor_at(s, x, y), "the cursor at (%d, %d)" % (x, y))
 
     def button(self, number, until, what):
-        self._x("xdotool", "mousedown", str(number))
+        """Holds mouse button number (1 left, 3 right) until the screen shows until(shot)."""
+        self.run("xdotool", "mousedown", str(number))
         try:
             self.wait_for(until, what)
         finally:
-            self._x("xdotool", "mouseup", str(number))
+            self.run("xdotool", "mouseup", str(number))
         time.sleep(0.1)
 
 
