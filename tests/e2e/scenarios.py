@@ -316,8 +316,10 @@ def no_display(program, _glyphs):
                       ("no server", dict(os.environ, DISPLAY=":32123"))):
         r = subprocess.run([program], env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
         err = r.stderr.decode(errors="replace")
-        check(r.returncode > 0, "%s: status %d (negative: a signal); stderr: %s" % (name, r.returncode, err))
-        check("vorplane" in err and "display" in err.lower(), "%s: no message naming the display: %r" % (name, err))
+        check(r.returncode > 0, "%s: status %d (negative: a signal); stderr: %s"
+              % (name, r.returncode, err))
+        check("vorplane" in err and "display" in err.lower(),
+              "%s: no message naming the display: %r" % (name, err))
 
 
 SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, no_display)}
