@@ -4,6 +4,7 @@
 // replay or lengthen a run.
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -17,7 +18,7 @@ namespace {
 
 // Frames per run: fewer where the sanitizers or an unoptimised build slow each frame.
 #if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
-const int FRAMES = 1200;
+const int FRAMES = 2000;
 #else
 const int FRAMES = 3000;
 #endif
@@ -57,13 +58,25 @@ int coordonnee(std::mt19937 &g, int taille) {
     }
 }
 
-// Moves the keys: in a calm stretch each key flips at its own rate, so keys are
-// held over many frames; in a storm every key flips half the time.
-void bouge_touches(std::mt19937 &g, bool tempete) {
-    for (const Touche &t : touches) {
-        const int chance = tempete ? 500 : key[t.code] ? t.lache : t.appui;
+// How a key behaves over a stretch of frames: left up, at its own rates, or five
+// times as busy; in a storm every key flips half the time.
+enum Allure { REPOS, NORMALE, VIVE, TEMPETE };
+
+void bouge_touches(std::mt19937 &g, const Allure (&allures)[std::size(touches)]) {
+    for (std::size_t i = 0; i < std::size(touches); i++) {
+        const Touche &t = touches[i];
+        const int base = key[t.code] ? t.lache : t.appui;
+        const Allure a = allures[i];
+        const int chance = a == TEMPETE ? 500 : a == VIVE ? 5 * base : a == NORMALE ? base : 0;
         if (static_cast<int>(g() % 1000) < chance) key[t.code] = !key[t.code];
+        if (a == REPOS) key[t.code] = 0;
     }
+}
+
+// A new stretch: one in five is a storm, otherwise each key draws its own pace.
+void nouvelle_allure(std::mt19937 &g, Allure (&allures)[std::size(touches)]) {
+    const bool tempete = g() % 5 == 0;
+    for (Allure &a : allures) a = tempete ? TEMPETE : static_cast<Allure>(g() % 3);
 }
 
 void bouge_souris(std::mt19937 &g) {
@@ -124,13 +137,13 @@ TEST_F(Soak, RandomInputKeepsEveryValueInRange) {
     std::mt19937 g(graine);
     hazard();
     vie = 1;
-    bool tempete = false;
+    Allure allures[std::size(touches)];
     int generations = 0;
     long cellules = 0;
     for (int f = 0; f < images; f++) {
         image_en_cours = f;
-        if (f % 100 == 0) tempete = g() % 5 == 0;
-        bouge_touches(g, tempete);
+        if (f % 100 == 0) nouvelle_allure(g, allures);
+        bouge_touches(g, allures);
         bouge_souris(g);
         if (g() % 4 != 0) temps();  // the timer fires in most frames
         entrees();
