@@ -78,8 +78,8 @@ void cadence() {
     }
 }
 
+// afficher writes every pixel, dead cells in the clear colour: it is the clear.
 void dessiner() {
-    clear_bitmap(buffer);
     afficher();
     surcouche();
 }

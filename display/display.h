@@ -17,5 +17,6 @@ extern int nombre;           // non-dead cells drawn by the last afficher
 
 void couleurs_nommees();  // the five named colours, after the graphics mode is set
 void fabrique_couleur();   // rebuilds couleur_etat[0..etat]; entries above etat are kept
-void afficher();           // draws every non-dead cell of ncel into buffer and counts them
+void afficher();           // every pixel of buffer: non-dead cells of ncel in their colour, the rest 0
+                           // (the clear colour, so no clear is needed before); counts the non-dead cells
 void surcouche();          // border, parameter panel if shown, cursor

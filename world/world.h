@@ -13,13 +13,15 @@ extern int etat;         // number of cell states, 2..16: 0 dead, etat-1 alive, 
 extern int r_survie[9];  // survival table, by number of alive neighbours: 0 or 1
 extern int r_vie[9];     // birth table, by number of alive neighbours: 0 or 1
 extern int tore;         // 1: the playfield wraps round (torus); 0: bounded, outside is dead
+extern int simd;         // 1 (set at load time when the CPU has AVX2): vivre and afficher use their
+                         // AVX2 kernels; 0: the portable ones (tests set it to check both)
 
 // Whole-grid procedures walk x = 1..640 outer, y = 1..480 inner.
 void reset();       // every playfield cell of both grids becomes 0
 void hazard();      // reset, then one rand() per cell: 9 in 100 become etat (fresh) in ncel
 void initconway();  // Conway's rule with 2 states, palette rebuilt; grids and tore untouched
 void photo();       // acel = ncel
-void vivre();       // next generation from acel into ncel; must follow photo directly
+void vivre();       // next generation from acel into ncel; must follow photo directly; acel is kept
 
 void plein();        // every playfield cell of both grids becomes etat (fresh)
 void inverse();      // in both grids: 0 becomes 1, anything else 0

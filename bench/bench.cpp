@@ -1,0 +1,137 @@
+// Times photo + vivre and the cell layer against the plain reference of
+// tests/reference.h, headless, and ends with a table of medians and ratios.
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "reference.h"
+
+namespace {
+
+enum Voie { RAPIDE, PORTABLE, PLAIN };
+const char *const voies[] = {"fast", "portable", "plain"};
+
+struct Monde {
+    const char *nom;
+    int etat, tore;
+    int survie[9], vie[9];
+};
+const Monde conway_tore = {"torus, Conway", 2, 1, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
+const Monde conway_borne = {"bounded, Conway", 2, 0, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
+const Monde seize_etats = {"torus, 16 states", 16, 1, {0, 0, 0, 1, 1, 1, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}};
+
+int soupe[LARGEUR + 1][HAUTEUR + 1];
+
+// The rule of m and a fresh 9 % soup, two generations on; the soup is kept to restart from.
+void installe(const Monde &m) {
+    etat = m.etat;
+    tore = m.tore;
+    std::memcpy(r_survie, m.survie, sizeof r_survie);
+    std::memcpy(r_vie, m.vie, sizeof r_vie);
+    fabrique_couleur();
+    std::srand(1);
+    hazard();
+    reference::generation();
+    reference::generation();
+    std::memcpy(soupe, ncel, sizeof soupe);
+}
+
+// Every 64 generations the soup starts again, so that it stays a soup.
+void pas(benchmark::State &st, const Monde *m, Voie v) {
+    installe(*m);
+    const int natif = simd;
+    simd = v == RAPIDE ? natif : 0;
+    int g = 0;
+    for (auto _ : st) {
+        if (v == PLAIN) {
+            reference::generation();
+        } else {
+            photo();
+            vivre();
+        }
+        benchmark::ClobberMemory();
+        if (++g == 64) {
+            st.PauseTiming();
+            std::memcpy(ncel, soupe, sizeof ncel);
+            g = 0;
+            st.ResumeTiming();
+        }
+    }
+    simd = natif;
+}
+
+// The frame's cell layer on a 16-state soup: afficher covers every pixel, so it is the clear too.
+void cellules(benchmark::State &st, Voie v) {
+    installe(seize_etats);
+    const int natif = simd;
+    simd = v == RAPIDE ? natif : 0;
+    for (auto _ : st) {
+        if (v == PLAIN) {
+            nombre = reference::cellules(buffer);
+        } else {
+            afficher();
+        }
+        benchmark::ClobberMemory();
+    }
+    simd = natif;
+}
+
+// The console output, then one line per case: the medians in ms and plain / fast.
+struct Tableau : benchmark::ConsoleReporter {
+    std::map<std::string, double> mediane;
+    std::vector<std::string> cas;
+
+    void ReportRuns(const std::vector<Run> &runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (auto &r : runs)
+            if (r.aggregate_name == "median") mediane[r.run_name.function_name] = r.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nmedians, ms (fast = %s)\n%-34s %9s %9s %9s %11s %11s\n", simd ? "AVX2" : "portable", "case",
+                    voies[0], voies[1], voies[2], "plain/fast", "plain/port.");
+        for (auto &c : cas) {
+            double t[3];
+            for (int v = 0; v < 3; v++) t[v] = mediane.count(c + "/" + voies[v]) ? mediane[c + "/" + voies[v]] : 0;
+            if (t[0] <= 0 || t[1] <= 0 || t[2] <= 0) continue;
+            std::printf("%-34s %9.4f %9.4f %9.3f %10.1fx %10.1fx\n", c.c_str(), t[0], t[1], t[2], t[2] / t[0],
+                        t[2] / t[1]);
+        }
+    }
+};
+
+template <class F>
+void inscrit(Tableau &tab, const std::string &cas, F f) {
+    tab.cas.push_back(cas);
+    for (int v = 0; v < 3; v++)
+        benchmark::RegisterBenchmark((cas + "/" + voies[v]).c_str(), f, static_cast<Voie>(v))
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(9)
+            ->ReportAggregatesOnly(true)
+            ->MinTime(0.1);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) return 2;
+    set_color_depth(16);
+    buffer = create_bitmap(LARGEUR, HAUTEUR);
+    if (!buffer) return 2;
+    couleurs_nommees();
+    initconway();
+    Tableau tab;
+    for (const Monde *m : {&conway_tore, &conway_borne, &seize_etats})
+        inscrit(tab, std::string("photo+vivre, ") + m->nom, [m](benchmark::State &st, Voie v) { pas(st, m, v); });
+    inscrit(tab, "clear + cell layer, 16 states", cellules);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks(&tab);
+    benchmark::Shutdown();
+    destroy_bitmap(buffer);
+    return 0;
+}
