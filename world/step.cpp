@@ -46,29 +46,33 @@ static void compile_regle() {
         }
 }
 
-// Per-column scratch of vivre, a ring of four columns (column c in slot c & 3).
-// valeur holds the 480 cell values as bytes; vivant the alive mask (0 or 1) of
-// rows 1..480 at HALO..HALO+479, with row 0 just before and row 481 just after:
-// the wrapped rows on the torus, 0 in the bounded world; vertical[y] is the
-// alive count of rows y-1, y and y+1.
+// Per-column scratch of vivre, a ring of four columns (column c in slot c & 3),
+// laid out by each kernel its own way: valeur holds the 480 cell values as
+// bytes, vivant the alive mask with a halo above and below (the wrapped rows on
+// the torus, dead in the bounded world), vertical the alive count of each cell
+// and the ones above and below it.
 enum { HALO = 32 };
 alignas(32) static uint8_t valeur[4][HAUTEUR];
 alignas(32) static uint8_t vivant[4][HALO + HAUTEUR + 32];
 alignas(32) static uint8_t vertical[4][HAUTEUR];
 
-// A kernel: range fills valeur and vivant (but its halo) from rows 1..480 of a
-// column; somme3 fills vertical from vivant; sortie writes the new column.
+// A kernel: range fills valeur and vivant from rows 1..480 of a column; somme3
+// fills vertical from vivant; sortie writes the new column.
 struct Noyau {
     void (*range)(const int *col, uint8_t *val, uint8_t *viv);
     void (*somme3)(const uint8_t *viv, uint8_t *vert);
     void (*sortie)(const uint8_t *val, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst);
 };
 
+// Portable layout: row y + 1 at index y, alive 0 or 1 at vivant[HALO + y], halo
+// at HALO - 1 and HALO + 480.
 static void range_portable(const int *col, uint8_t *val, uint8_t *viv) {
     for (int y = 0; y < HAUTEUR; y++) {
         val[y] = static_cast<uint8_t>(col[y]);
         viv[HALO + y] = col[y] == vivace;
     }
+    viv[HALO - 1] = static_cast<uint8_t>(tore * viv[HALO + HAUTEUR - 1]);
+    viv[HALO + HAUTEUR] = static_cast<uint8_t>(tore * viv[HALO]);
 }
 
 static void somme3_portable(const uint8_t *viv, uint8_t *vert) {
@@ -86,42 +90,57 @@ static void sortie_portable(const uint8_t *val, const uint8_t *g, const uint8_t 
 static const Noyau portable = {range_portable, somme3_portable, sortie_portable};
 
 #if defined(VORPLANE_X86)
+// AVX2 layout, byte-sliced so that packing and widening need shifts only, no
+// shuffles: the column is four quarters of 120 rows, and row q * 120 + r + 1 is
+// byte q of 32-bit word r. A row's neighbours above and below are then in the
+// words before and after; vivant holds the mask (0 or 0xff) from HALO with one
+// halo word on each side, vertical holds minus the count.
+enum { QUART = HAUTEUR / 4 };
+
 AVX2 static inline __m256i lit(const void *p) { return _mm256_loadu_si256(static_cast<const __m256i *>(p)); }
 AVX2 static inline void ecrit(void *p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i *>(p), v); }
 
 AVX2 static void range_avx2(const int *col, uint8_t *val, uint8_t *viv) {
-    const __m256i ordre = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-    const __m256i a = _mm256_set1_epi8(static_cast<char>(vivace)), un = _mm256_set1_epi8(1);
-    for (int y = 0; y < HAUTEUR; y += 32) {
-        const __m256i ab = _mm256_packs_epi32(lit(col + y), lit(col + y + 8));
-        const __m256i cd = _mm256_packs_epi32(lit(col + y + 16), lit(col + y + 24));
-        const __m256i s = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(ab, cd), ordre);
-        ecrit(val + y, s);
-        ecrit(viv + HALO + y, _mm256_and_si256(_mm256_cmpeq_epi8(s, a), un));
+    const __m256i a = _mm256_set1_epi8(static_cast<char>(vivace));
+    for (int r = 0; r < QUART; r += 8) {
+        const __m256i q01 = _mm256_or_si256(lit(col + r), _mm256_slli_epi32(lit(col + QUART + r), 8));
+        const __m256i q23 = _mm256_or_si256(_mm256_slli_epi32(lit(col + 2 * QUART + r), 16), _mm256_slli_epi32(lit(col + 3 * QUART + r), 24));
+        const __m256i s = _mm256_or_si256(q01, q23);
+        ecrit(val + 4 * r, s);
+        ecrit(viv + HALO + 4 * r, _mm256_cmpeq_epi8(s, a));
     }
+    // Above quarter q's first row is quarter q - 1's last, below its last row the next quarter's first.
+    uint32_t premier, dernier;
+    std::memcpy(&premier, viv + HALO, 4);
+    std::memcpy(&dernier, viv + HALO + HAUTEUR - 4, 4);
+    const uint32_t enroule = 0u - static_cast<uint32_t>(tore);
+    const uint32_t avant = dernier << 8 | (dernier >> 24 & enroule), apres = premier >> 8 | (premier << 24 & enroule);
+    std::memcpy(viv + HALO - 4, &avant, 4);
+    std::memcpy(viv + HALO + HAUTEUR, &apres, 4);
 }
 
 AVX2 static void somme3_avx2(const uint8_t *viv, uint8_t *vert) {
-    for (int y = 0; y < HAUTEUR; y += 32)
-        ecrit(vert + y, _mm256_add_epi8(_mm256_add_epi8(lit(viv + HALO - 1 + y), lit(viv + HALO + y)), lit(viv + HALO + 1 + y)));
+    for (int i = 0; i < HAUTEUR; i += 32)
+        ecrit(vert + i, _mm256_add_epi8(_mm256_add_epi8(lit(viv + HALO - 4 + i), lit(viv + HALO + i)), lit(viv + HALO + 4 + i)));
 }
 
 // new = max(s - 1 saturated, A where the cell survives or is born), A = etat - 1.
 AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst) {
     const __m256i a = _mm256_set1_epi8(static_cast<char>(vivace)), un = _mm256_set1_epi8(1);
+    const __m256i octet = _mm256_set1_epi32(0xff), zero = _mm256_setzero_si256();
     const __m256i ts = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(survit)));
     const __m256i tn = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(nait)));
-    for (int y = 0; y < HAUTEUR; y += 32) {
-        const __m256i s = lit(val + y), vit = _mm256_cmpeq_epi8(s, a);
-        const __m256i n = _mm256_add_epi8(_mm256_add_epi8(lit(g + y), lit(c + y)), _mm256_add_epi8(lit(d + y), vit));
+    for (int r = 0; r < QUART; r += 8) {
+        const int i = 4 * r;
+        const __m256i s = lit(val + i), vit = _mm256_cmpeq_epi8(s, a);
+        const __m256i n = _mm256_sub_epi8(vit, _mm256_add_epi8(_mm256_add_epi8(lit(g + i), lit(c + i)), lit(d + i)));
         const __m256i survie = _mm256_and_si256(vit, _mm256_shuffle_epi8(ts, n));
-        const __m256i naissance = _mm256_and_si256(_mm256_cmpeq_epi8(s, _mm256_setzero_si256()), _mm256_shuffle_epi8(tn, n));
+        const __m256i naissance = _mm256_and_si256(_mm256_cmpeq_epi8(s, zero), _mm256_shuffle_epi8(tn, n));
         const __m256i v = _mm256_max_epu8(_mm256_subs_epu8(s, un), _mm256_and_si256(_mm256_or_si256(survie, naissance), a));
-        const __m128i lo = _mm256_castsi256_si128(v), hi = _mm256_extracti128_si256(v, 1);
-        ecrit(dst + y, _mm256_cvtepu8_epi32(lo));
-        ecrit(dst + y + 8, _mm256_cvtepu8_epi32(_mm_srli_si128(lo, 8)));
-        ecrit(dst + y + 16, _mm256_cvtepu8_epi32(hi));
-        ecrit(dst + y + 24, _mm256_cvtepu8_epi32(_mm_srli_si128(hi, 8)));
+        ecrit(dst + r, _mm256_and_si256(v, octet));
+        ecrit(dst + QUART + r, _mm256_and_si256(_mm256_srli_epi32(v, 8), octet));
+        ecrit(dst + 2 * QUART + r, _mm256_and_si256(_mm256_srli_epi32(v, 16), octet));
+        ecrit(dst + 3 * QUART + r, _mm256_srli_epi32(v, 24));
     }
 }
 
@@ -142,11 +161,8 @@ static const int *colonne(int c) {
 }
 
 static void prepare(const Noyau &k, int c) {
-    uint8_t *viv = vivant[c & 3];
-    k.range(colonne(c), valeur[c & 3], viv);
-    viv[HALO - 1] = static_cast<uint8_t>(tore * viv[HALO + HAUTEUR - 1]);
-    viv[HALO + HAUTEUR] = static_cast<uint8_t>(tore * viv[HALO]);
-    k.somme3(viv, vertical[c & 3]);
+    k.range(colonne(c), valeur[c & 3], vivant[c & 3]);
+    k.somme3(vivant[c & 3], vertical[c & 3]);
 }
 
 // Reads only acel; column x of ncel is written once columns x-1..x+1 are counted.
