@@ -30,18 +30,18 @@ void photo() { std::memcpy(acel, ncel, sizeof acel); }
 
 // The rule of the current step, compiled from etat and the tables by compile_regle.
 static int vivace;                    // the alive value, etat - 1
-static uint8_t survit[16], nait[16];  // by neighbour count 0..8: 0xff where the table holds 1
+static uint8_t survit[16], nait[16];  // by neighbour count 0..8: etat - 1 where the table holds 1, else 0
 static uint8_t suivant[17][16];       // the new value by own value and neighbour count
 
 static void compile_regle() {
     vivace = etat - 1;
     for (int n = 0; n < 16; n++) {
-        survit[n] = n <= 8 && r_survie[n] ? 0xff : 0;
-        nait[n] = n <= 8 && r_vie[n] ? 0xff : 0;
+        survit[n] = static_cast<uint8_t>(n <= 8 && r_survie[n] ? vivace : 0);
+        nait[n] = static_cast<uint8_t>(n <= 8 && r_vie[n] ? vivace : 0);
     }
     for (int s = 0; s <= 16; s++)
         for (int n = 0; n < 16; n++) {
-            const bool garde = (s == vivace && survit[n]) || (s == 0 && nait[n]);
+            const bool garde = n <= 8 && ((s == vivace && r_survie[n]) || (s == 0 && r_vie[n]));
             suivant[s][n] = static_cast<uint8_t>(garde ? vivace : s > 0 ? s - 1 : 0);
         }
 }
@@ -61,7 +61,7 @@ alignas(32) static uint8_t vertical[4][HAUTEUR];
 struct Noyau {
     void (*range)(const int *col, uint8_t *val, uint8_t *viv);
     void (*somme3)(const uint8_t *viv, uint8_t *vert);
-    void (*sortie)(const uint8_t *val, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst);
+    void (*sortie)(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst);
 };
 
 // Portable layout: row y + 1 at index y, alive 0 or 1 at vivant[HALO + y], halo
@@ -80,11 +80,9 @@ static void somme3_portable(const uint8_t *viv, uint8_t *vert) {
         vert[y] = static_cast<uint8_t>(viv[HALO - 1 + y] + viv[HALO + y] + viv[HALO + 1 + y]);
 }
 
-static void sortie_portable(const uint8_t *val, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst) {
-    for (int y = 0; y < HAUTEUR; y++) {
-        const int s = val[y];
-        dst[y] = suivant[s][g[y] + c[y] + d[y] - (s == vivace)];
-    }
+static void sortie_portable(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d,
+                            int *dst) {
+    for (int y = 0; y < HAUTEUR; y++) dst[y] = suivant[val[y]][g[y] + c[y] + d[y] - viv[HALO + y]];
 }
 
 static const Noyau portable = {range_portable, somme3_portable, sortie_portable};
@@ -125,18 +123,19 @@ AVX2 static void somme3_avx2(const uint8_t *viv, uint8_t *vert) {
 }
 
 // new = max(s - 1 saturated, A where the cell survives or is born), A = etat - 1.
-AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst) {
-    const __m256i a = _mm256_set1_epi8(static_cast<char>(vivace)), un = _mm256_set1_epi8(1);
+AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d,
+                             int *dst) {
+    const __m256i un = _mm256_set1_epi8(1);
     const __m256i octet = _mm256_set1_epi32(0xff), zero = _mm256_setzero_si256();
     const __m256i ts = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(survit)));
     const __m256i tn = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(nait)));
     for (int r = 0; r < QUART; r += 8) {
         const int i = 4 * r;
-        const __m256i s = lit(val + i), vit = _mm256_cmpeq_epi8(s, a);
+        const __m256i s = lit(val + i), vit = lit(viv + HALO + i);
         const __m256i n = _mm256_sub_epi8(vit, _mm256_add_epi8(_mm256_add_epi8(lit(g + i), lit(c + i)), lit(d + i)));
         const __m256i survie = _mm256_and_si256(vit, _mm256_shuffle_epi8(ts, n));
         const __m256i naissance = _mm256_and_si256(_mm256_cmpeq_epi8(s, zero), _mm256_shuffle_epi8(tn, n));
-        const __m256i v = _mm256_max_epu8(_mm256_subs_epu8(s, un), _mm256_and_si256(_mm256_or_si256(survie, naissance), a));
+        const __m256i v = _mm256_max_epu8(_mm256_subs_epu8(s, un), _mm256_or_si256(survie, naissance));
         ecrit(dst + r, _mm256_and_si256(v, octet));
         ecrit(dst + QUART + r, _mm256_and_si256(_mm256_srli_epi32(v, 8), octet));
         ecrit(dst + 2 * QUART + r, _mm256_and_si256(_mm256_srli_epi32(v, 16), octet));
@@ -173,6 +172,6 @@ void vivre() {
     prepare(k, LARGEUR);
     for (int x = LARGEUR; x >= 1; x--) {
         prepare(k, x - 1);
-        k.sortie(valeur[x & 3], vertical[(x - 1) & 3], vertical[x & 3], vertical[(x + 1) & 3], ncel[x] + 1);
+        k.sortie(valeur[x & 3], vivant[x & 3], vertical[(x - 1) & 3], vertical[x & 3], vertical[(x + 1) & 3], ncel[x] + 1);
     }
 }
