@@ -123,9 +123,9 @@ void au_deces() {
 }
 #endif
 
-using Soak = Headless;
+using soak = Headless;  // lower case, so that `ctest -R soak` finds it
 
-TEST_F(Soak, RandomInputKeepsEveryValueInRange) {
+TEST_F(soak, RandomInputKeepsEveryValueInRange) {
     const unsigned graine = lire_env("VORPLANE_SOAK_SEED", 20261207);
     const int images = static_cast<int>(lire_env("VORPLANE_SOAK_FRAMES", FRAMES));
     graine_en_cours = graine;
