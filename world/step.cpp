@@ -1,6 +1,6 @@
-// The generation step. vivre streams over the columns of acel from right to
-// left (photo copies left to right, so the columns it touched last are still
-// in cache) with the cells packed to bytes (values are 0..16). It has an AVX2
+// The generation step. vivre streams over the columns from right to left
+// (photo copies left to right, so the columns it touched last are still in
+// cache) with the cells packed to bytes (values are 0..16). It has an AVX2
 // kernel, used when the CPU has it, and a portable one; both give exactly the
 // per-cell rule.
 #include <cstdint>
@@ -126,7 +126,12 @@ AVX2 static void somme3_avx2(const uint8_t *viv, uint8_t *vert) {
 AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d,
                              int *dst) {
     const __m256i un = _mm256_set1_epi8(1);
-    const __m256i octet = _mm256_set1_epi32(0xff), zero = _mm256_setzero_si256();
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i quart[4];  // byte q of each word, widened
+    for (int q = 0; q < 4; q++) {
+        const int m = static_cast<int>(0x80808000u) | q;
+        quart[q] = _mm256_setr_epi32(m, m + 4, m + 8, m + 12, m, m + 4, m + 8, m + 12);
+    }
     const __m256i ts = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(survit)));
     const __m256i tn = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(nait)));
     for (int r = 0; r < QUART; r += 8) {
@@ -136,10 +141,7 @@ AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *viv, const uint8
         const __m256i survie = _mm256_and_si256(vit, _mm256_shuffle_epi8(ts, n));
         const __m256i naissance = _mm256_and_si256(_mm256_cmpeq_epi8(s, zero), _mm256_shuffle_epi8(tn, n));
         const __m256i v = _mm256_max_epu8(_mm256_subs_epu8(s, un), _mm256_or_si256(survie, naissance));
-        ecrit(dst + r, _mm256_and_si256(v, octet));
-        ecrit(dst + QUART + r, _mm256_and_si256(_mm256_srli_epi32(v, 8), octet));
-        ecrit(dst + 2 * QUART + r, _mm256_and_si256(_mm256_srli_epi32(v, 16), octet));
-        ecrit(dst + 3 * QUART + r, _mm256_srli_epi32(v, 24));
+        for (int q = 0; q < 4; q++) ecrit(dst + q * QUART + r, _mm256_shuffle_epi8(v, quart[q]));
     }
 }
 
@@ -151,10 +153,11 @@ static const Noyau &noyau() { return portable; }
 
 static const int mort[HAUTEUR + 1] = {};
 
-// Rows 1..480 of column c of acel, c = 0..641: columns 0 and 641 are the
-// wrapped columns on the torus and dead in the bounded world.
+// Rows 1..480 of column c of the snapshot, c = 0..641, for vivre walking from
+// 640 down to 1: ncel for 1..640, still equal to acel when read; acel for the
+// wrapped columns 0 and 641 on the torus; dead for those in the bounded world.
 static const int *colonne(int c) {
-    if (c >= 1 && c <= LARGEUR) return acel[c] + 1;
+    if (c >= 1 && c <= LARGEUR) return ncel[c] + 1;
     if (!tore) return mort + 1;
     return acel[c == 0 ? LARGEUR : 1] + 1;
 }
@@ -164,7 +167,7 @@ static void prepare(const Noyau &k, int c) {
     k.somme3(vivant[c & 3], vertical[c & 3]);
 }
 
-// Reads only acel; column x of ncel is written once columns x-1..x+1 are counted.
+// Column x of ncel is written once columns x-1..x+1 of the snapshot are counted.
 void vivre() {
     const Noyau &k = noyau();
     compile_regle();

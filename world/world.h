@@ -21,7 +21,8 @@ void reset();       // every playfield cell of both grids becomes 0
 void hazard();      // reset, then one rand() per cell: 9 in 100 become etat (fresh) in ncel
 void initconway();  // Conway's rule with 2 states, palette rebuilt; grids and tore untouched
 void photo();       // acel = ncel
-void vivre();       // next generation from acel into ncel; must follow photo directly; acel is kept
+void vivre();       // next generation from the snapshot into ncel, acel kept; must follow photo
+                    // directly, as it reads the snapshot from ncel itself where that is faster
 
 void plein();        // every playfield cell of both grids becomes etat (fresh)
 void inverse();      // in both grids: 0 becomes 1, anything else 0
