@@ -22,8 +22,10 @@ struct Monde {
     int survie[9], vie[9];
 };
 const Monde conway_tore = {"torus, Conway", 2, 1, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
-const Monde conway_borne = {"bounded, Conway", 2, 0, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
-const Monde seize_etats = {"torus, 16 states", 16, 1, {0, 0, 0, 1, 1, 1, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}};
+const Monde conway_borne = {
+    "bounded, Conway", 2, 0, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
+const Monde seize_etats = {
+    "torus, 16 states", 16, 1, {0, 0, 0, 1, 1, 1, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}};
 
 int soupe[LARGEUR + 1][HAUTEUR + 1];
 
@@ -93,11 +95,12 @@ struct Tableau : benchmark::ConsoleReporter {
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nmedians, ms (fast = %s)\n%-34s %9s %9s %9s %11s %11s\n", simd ? "AVX2" : "portable", "case",
-                    voies[0], voies[1], voies[2], "plain/fast", "plain/port.");
+        std::printf("\nmedians, ms (fast = %s)\n%-34s %9s %9s %9s %11s %11s\n", simd ? "AVX2" : "portable",
+                    "case", voies[0], voies[1], voies[2], "plain/fast", "plain/port.");
         for (auto &c : cas) {
             double t[3];
-            for (int v = 0; v < 3; v++) t[v] = mediane.count(c + "/" + voies[v]) ? mediane[c + "/" + voies[v]] : 0;
+            for (int v = 0; v < 3; v++)
+                t[v] = mediane.count(c + "/" + voies[v]) ? mediane[c + "/" + voies[v]] : 0;
             if (t[0] <= 0 || t[1] <= 0 || t[2] <= 0) continue;
             std::printf("%-34s %9.4f %9.4f %9.3f %10.1fx %10.1fx\n", c.c_str(), t[0], t[1], t[2], t[2] / t[0],
                         t[2] / t[1]);
@@ -127,7 +130,8 @@ int main(int argc, char **argv) {
     initconway();
     Tableau tab;
     for (const Monde *m : {&conway_tore, &conway_borne, &seize_etats})
-        inscrit(tab, std::string("photo+vivre, ") + m->nom, [m](benchmark::State &st, Voie v) { pas(st, m, v); });
+        inscrit(tab, std::string("photo+vivre, ") + m->nom,
+                [m](benchmark::State &st, Voie v) { pas(st, m, v); });
     inscrit(tab, "clear + cell layer, 16 states", cellules);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks(&tab);

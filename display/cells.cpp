@@ -39,7 +39,8 @@ AVX2 static inline void charge_tuile(int x0, int y0, __m256i t[8]) {
     const __m256i ordre = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     for (int k = 0; k < 8; k++) {
         const int *a = ncel[x0 + k + 1] + y0 + 1, *b = ncel[x0 + k + 9] + y0 + 1;
-        const __m256i p = _mm256_packus_epi16(_mm256_packs_epi32(lit(a), lit(a + 8)), _mm256_packs_epi32(lit(b), lit(b + 8)));
+        const __m256i p = _mm256_packus_epi16(_mm256_packs_epi32(lit(a), lit(a + 8)),
+                                              _mm256_packs_epi32(lit(b), lit(b + 8)));
         t[k] = _mm256_permutevar8x32_epi32(p, ordre);
     }
 }
@@ -79,14 +80,16 @@ AVX2 static int cellules_avx2(const uint16_t *pal) {
     }
     const __m256i tb = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(bas)));
     const __m256i th = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(haut)));
-    const __m256i b16 = _mm256_set1_epi8(static_cast<char>(pal[16])), h16 = _mm256_set1_epi8(static_cast<char>(pal[16] >> 8));
+    const __m256i b16 = _mm256_set1_epi8(static_cast<char>(pal[16])),
+                  h16 = _mm256_set1_epi8(static_cast<char>(pal[16] >> 8));
     const __m256i seize = _mm256_set1_epi8(16), zero = _mm256_setzero_si256();
     int morts = 0;
     for (int y0 = 0; y0 < HAUTEUR; y0 += BANDE)
         for (int x0 = 0; x0 < LARGEUR; x0 += BANDE) {
             __m256i t[8];
             charge_tuile(x0, y0, t);
-            for (int k = 0; k < 8; k++) morts += __builtin_popcount(_mm256_movemask_epi8(_mm256_cmpeq_epi8(t[k], zero)));
+            for (int k = 0; k < 8; k++)
+                morts += __builtin_popcount(_mm256_movemask_epi8(_mm256_cmpeq_epi8(t[k], zero)));
             transpose(t);
             for (int j = 0; j < 8; j++) {
                 const __m256i m = _mm256_cmpeq_epi8(t[j], seize);

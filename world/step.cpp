@@ -61,7 +61,8 @@ alignas(32) static uint8_t vertical[4][HAUTEUR];
 struct Noyau {
     void (*range)(const int *col, uint8_t *val, uint8_t *viv);
     void (*somme3)(const uint8_t *viv, uint8_t *vert);
-    void (*sortie)(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d, int *dst);
+    void (*sortie)(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c,
+                   const uint8_t *d, int *dst);
 };
 
 // Portable layout: row y + 1 at index y, alive 0 or 1 at vivant[HALO + y], halo
@@ -80,17 +81,17 @@ static void somme3_portable(const uint8_t *viv, uint8_t *vert) {
         vert[y] = static_cast<uint8_t>(viv[HALO - 1 + y] + viv[HALO + y] + viv[HALO + 1 + y]);
 }
 
-static void sortie_portable(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d,
-                            int *dst) {
+static void sortie_portable(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c,
+                            const uint8_t *d, int *dst) {
     for (int y = 0; y < HAUTEUR; y++) dst[y] = suivant[val[y]][g[y] + c[y] + d[y] - viv[HALO + y]];
 }
 
 static const Noyau portable = {range_portable, somme3_portable, sortie_portable};
 
 #if defined(VORPLANE_X86)
-// AVX2 layout, byte-sliced so that packing and widening need shifts only, no
-// shuffles: the column is four quarters of 120 rows, and row q * 120 + r + 1 is
-// byte q of 32-bit word r. A row's neighbours above and below are then in the
+// AVX2 layout, byte-sliced so that packing takes shifts and widening one byte
+// shuffle per 8 cells: the column is four quarters of 120 rows, and row
+// q * 120 + r + 1 is byte q of 32-bit word r. A row's neighbours above and below are then in the
 // words before and after; vivant holds the mask (0 or 0xff) from HALO with one
 // halo word on each side, vertical holds minus the count.
 enum { QUART = HAUTEUR / 4 };
@@ -102,7 +103,8 @@ AVX2 static void range_avx2(const int *col, uint8_t *val, uint8_t *viv) {
     const __m256i a = _mm256_set1_epi8(static_cast<char>(vivace));
     for (int r = 0; r < QUART; r += 8) {
         const __m256i q01 = _mm256_or_si256(lit(col + r), _mm256_slli_epi32(lit(col + QUART + r), 8));
-        const __m256i q23 = _mm256_or_si256(_mm256_slli_epi32(lit(col + 2 * QUART + r), 16), _mm256_slli_epi32(lit(col + 3 * QUART + r), 24));
+        const __m256i q23 = _mm256_or_si256(_mm256_slli_epi32(lit(col + 2 * QUART + r), 16),
+                                            _mm256_slli_epi32(lit(col + 3 * QUART + r), 24));
         const __m256i s = _mm256_or_si256(q01, q23);
         ecrit(val + 4 * r, s);
         ecrit(viv + HALO + 4 * r, _mm256_cmpeq_epi8(s, a));
@@ -112,19 +114,21 @@ AVX2 static void range_avx2(const int *col, uint8_t *val, uint8_t *viv) {
     std::memcpy(&premier, viv + HALO, 4);
     std::memcpy(&dernier, viv + HALO + HAUTEUR - 4, 4);
     const uint32_t enroule = 0u - static_cast<uint32_t>(tore);
-    const uint32_t avant = dernier << 8 | (dernier >> 24 & enroule), apres = premier >> 8 | (premier << 24 & enroule);
+    const uint32_t avant = dernier << 8 | (dernier >> 24 & enroule),
+                   apres = premier >> 8 | (premier << 24 & enroule);
     std::memcpy(viv + HALO - 4, &avant, 4);
     std::memcpy(viv + HALO + HAUTEUR, &apres, 4);
 }
 
 AVX2 static void somme3_avx2(const uint8_t *viv, uint8_t *vert) {
     for (int i = 0; i < HAUTEUR; i += 32)
-        ecrit(vert + i, _mm256_add_epi8(_mm256_add_epi8(lit(viv + HALO - 4 + i), lit(viv + HALO + i)), lit(viv + HALO + 4 + i)));
+        ecrit(vert + i, _mm256_add_epi8(_mm256_add_epi8(lit(viv + HALO - 4 + i), lit(viv + HALO + i)),
+                                        lit(viv + HALO + 4 + i)));
 }
 
 // new = max(s - 1 saturated, A where the cell survives or is born), A = etat - 1.
-AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c, const uint8_t *d,
-                             int *dst) {
+AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *viv, const uint8_t *g, const uint8_t *c,
+                             const uint8_t *d, int *dst) {
     const __m256i un = _mm256_set1_epi8(1);
     const __m256i zero = _mm256_setzero_si256();
     __m256i quart[4];  // byte q of each word, widened
@@ -132,12 +136,14 @@ AVX2 static void sortie_avx2(const uint8_t *val, const uint8_t *viv, const uint8
         const int m = static_cast<int>(0x80808000u) | q;
         quart[q] = _mm256_setr_epi32(m, m + 4, m + 8, m + 12, m, m + 4, m + 8, m + 12);
     }
-    const __m256i ts = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(survit)));
+    const __m256i ts =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(survit)));
     const __m256i tn = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(nait)));
     for (int r = 0; r < QUART; r += 8) {
         const int i = 4 * r;
         const __m256i s = lit(val + i), vit = lit(viv + HALO + i);
-        const __m256i n = _mm256_sub_epi8(vit, _mm256_add_epi8(_mm256_add_epi8(lit(g + i), lit(c + i)), lit(d + i)));
+        const __m256i n =
+            _mm256_sub_epi8(vit, _mm256_add_epi8(_mm256_add_epi8(lit(g + i), lit(c + i)), lit(d + i)));
         const __m256i survie = _mm256_and_si256(vit, _mm256_shuffle_epi8(ts, n));
         const __m256i naissance = _mm256_and_si256(_mm256_cmpeq_epi8(s, zero), _mm256_shuffle_epi8(tn, n));
         const __m256i v = _mm256_max_epu8(_mm256_subs_epu8(s, un), _mm256_or_si256(survie, naissance));
@@ -175,6 +181,7 @@ void vivre() {
     prepare(k, LARGEUR);
     for (int x = LARGEUR; x >= 1; x--) {
         prepare(k, x - 1);
-        k.sortie(valeur[x & 3], vivant[x & 3], vertical[(x - 1) & 3], vertical[x & 3], vertical[(x + 1) & 3], ncel[x] + 1);
+        k.sortie(valeur[x & 3], vivant[x & 3], vertical[(x - 1) & 3], vertical[x & 3], vertical[(x + 1) & 3],
+                 ncel[x] + 1);
     }
 }

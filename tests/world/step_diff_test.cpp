@@ -65,8 +65,8 @@ int differences(const Grille &a, const Grille &b, const char *quoi, int generati
     for (int x = 0; x <= LARGEUR; x++)
         for (int y = 0; y <= HAUTEUR; y++)
             if (a[x][y] != b[x][y] && n++ < 3)
-                ADD_FAILURE() << quoi << " differs at (" << x << ", " << y << ") after generation " << generation << ": "
-                              << a[x][y] << " instead of " << b[x][y];
+                ADD_FAILURE() << quoi << " differs at (" << x << ", " << y << ") after generation "
+                              << generation << ": " << a[x][y] << " instead of " << b[x][y];
     return n;
 }
 
@@ -78,8 +78,8 @@ TEST_F(Noyaux, StepMatchesThePlainRuleOnRandomWorlds) {
             initconway();
             tore = cas;
         }
-        SCOPED_TRACE(::testing::Message() << "case " << cas << ": etat " << etat << ", tore " << tore << ", r_vie[0] "
-                                          << r_vie[0]);
+        SCOPED_TRACE(::testing::Message() << "case " << cas << ": etat " << etat << ", tore " << tore
+                                          << ", r_vie[0] " << r_vie[0]);
         griffonne_acel();
         for (int gen = 1; gen <= 3; gen++) {
             std::memcpy(depart, ncel, sizeof depart);
