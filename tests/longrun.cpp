@@ -50,8 +50,10 @@ int non_mortes() {
     return n;
 }
 
-// A new rule, state count or topology, and sometimes a new world.
-void change(std::mt19937 &g) {
+// A new rule, state count or topology, sometimes a new world, and either
+// kernel of the step and the cell layer that the CPU allows.
+void change(std::mt19937 &g, int detecte) {
+    simd = detecte && g() % 2;
     switch (g() % 5) {
         case 0: reglehazard(); break;
         case 1:
@@ -102,10 +104,11 @@ int main(int argc, char **argv) {
     hazard();
     vie = 1;
     const auto debut = std::chrono::steady_clock::now();
+    const int detecte = simd;
     long changements = 0, prochain = 1000 + g() % 4000, rss_chaud = 0;
     for (long n = 1; n <= total; n++) {
         if (n == prochain) {
-            change(g);
+            change(g, detecte);
             changements++;
             prochain += 1000 + g() % 4000;
         }
@@ -118,15 +121,17 @@ int main(int argc, char **argv) {
         dessiner();
         const int vivantes = non_mortes();
         if (faute || hors_plage(acel) || !bord_vide() || nombre != vivantes || etat < 2 || etat > 16) {
-            std::printf("longrun: FAULT at generation %ld (seed %u): etat %d, tore %d, nombre %d, cells %d\n", n,
-                        graine, etat, tore, nombre, vivantes);
+            std::printf("longrun: FAULT at generation %ld (seed %u): etat %d, tore %d, simd %d, "
+                        "nombre %d, cells %d\n",
+                        n, graine, etat, tore, simd, nombre, vivantes);
             return 1;
         }
         if (n == 10000) rss_chaud = rss_ko();
         if (n % 100000 == 0) {
             const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-            std::printf("longrun: %7ld generations, %6.1f s, etat %2d, tore %d, %6d non-dead cells, VmRSS %ld kB\n",
-                        n, s, etat, tore, vivantes, rss_ko());
+            std::printf("longrun: %7ld generations, %6.1f s, etat %2d, tore %d, simd %d, %6d non-dead cells, "
+                        "VmRSS %ld kB\n",
+                        n, s, etat, tore, simd, vivantes, rss_ko());
             std::fflush(stdout);
         }
     }
@@ -135,8 +140,8 @@ int main(int argc, char **argv) {
     const long base = rss_chaud ? rss_chaud : rss_debut;
     std::printf("longrun: %ld generations in %.1f s (%.0f per second), %ld rule or world changes\n", total, s,
                 total / s, changements);
-    std::printf("longrun: VmRSS %ld kB at start, %ld kB after 10000 generations, %ld kB at the end\n", rss_debut,
-                rss_chaud, rss_fin);
+    std::printf("longrun: VmRSS %ld kB at start, %ld kB after 10000 generations, %ld kB at the end\n",
+                rss_debut, rss_chaud, rss_fin);
     if (rss_fin > base + 1024) {
         std::printf("longrun: FAULT: memory grew by %ld kB\n", rss_fin - base);
         return 1;
