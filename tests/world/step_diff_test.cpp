@@ -22,6 +22,7 @@ std::vector<int> noyaux() {
 
 struct Noyaux : Headless {
     int natif = simd;
+    BITMAP *tampon = buffer;
     int palette[17];
     void SetUp() override {
         Headless::SetUp();
@@ -29,6 +30,7 @@ struct Noyaux : Headless {
     }
     void TearDown() override {
         simd = natif;
+        buffer = tampon;
         std::memcpy(couleur_etat, palette, sizeof palette);
     }
 };
@@ -99,25 +101,46 @@ TEST_F(Noyaux, StepMatchesThePlainRuleOnRandomWorlds) {
     }
 }
 
-// The reference draws on a cleared bitmap; afficher gets a scribbled one.
+// Pixels of b outside the 640 x 480 window at (x0, y0) that are not c.
+int hors_fenetre(BITMAP *b, int x0, int y0, int c) {
+    int n = 0;
+    for (int y = 0; y < b->h; y++)
+        for (int x = 0; x < b->w; x++)
+            n += (x < x0 || x >= x0 + LARGEUR || y < y0 || y >= y0 + HAUTEUR) && getpixel(b, x, y) != c;
+    return n;
+}
+
+// The reference draws on a cleared bitmap; afficher gets a scribbled one. Odd
+// cases draw into a window of a wider bitmap, whose rows are not contiguous,
+// and the pixels around the window must stay as they were.
 TEST_F(Noyaux, CellLayerMatchesPutpixelOnRandomWorldsAndPalettes) {
     std::mt19937 g(7);
-    BITMAP *attendu = create_bitmap(LARGEUR, HAUTEUR);
-    ASSERT_NE(attendu, nullptr);
+    BITMAP *attendu = create_bitmap(LARGEUR, HAUTEUR), *grand = create_bitmap(LARGEUR + 40, HAUTEUR + 8);
+    ASSERT_TRUE(attendu && grand);
+    BITMAP *fenetre = create_sub_bitmap(grand, 24, 5, LARGEUR, HAUTEUR);
+    ASSERT_NE(fenetre, nullptr);
     for (int cas = 0; cas < 12; cas++) {
         monde_au_hasard(g);
         for (int v = 0; v <= 16; v++) couleur_etat[v] = static_cast<int>(g());  // negative ones included
         const int compte = reference::cellules(attendu);
         for (int k : noyaux()) {
             simd = k;
-            clear_to_color(buffer, static_cast<int>(g() & 0xffff));
+            const int fond = static_cast<int>(g() & 0xffff);
+            buffer = cas % 2 ? fenetre : tampon;
+            clear_to_color(cas % 2 ? grand : buffer, fond);
             afficher();
             EXPECT_EQ(nombre, compte) << "case " << cas << ", simd " << k;
             for (int y = 0; y < HAUTEUR; y++)
                 ASSERT_EQ(std::memcmp(buffer->line[y], attendu->line[y], LARGEUR * sizeof(uint16_t)), 0)
                     << "row " << y << ", case " << cas << ", simd " << k;
+            if (cas % 2) {
+                EXPECT_EQ(hors_fenetre(grand, 24, 5, fond), 0) << "case " << cas << ", simd " << k;
+            }
+            buffer = tampon;
         }
     }
+    destroy_bitmap(fenetre);
+    destroy_bitmap(grand);
     destroy_bitmap(attendu);
 }
 
