@@ -1,5 +1,5 @@
 // The world: the two cell grids, the rule set and the topology.
-// Written only by the procedures declared here (world.cpp, commands.cpp); the
+// Written only by the procedures declared here (world.cpp, step.cpp, commands.cpp); the
 // display and the input handling read these variables and call these procedures.
 #pragma once
 
@@ -16,7 +16,8 @@ extern int tore;         // 1: the playfield wraps round (torus); 0: bounded, ou
 extern int simd;         // 1 (set at load time when the CPU has AVX2): vivre and afficher use their
                          // AVX2 kernels; 0: the portable ones (tests set it to check both)
 
-// Whole-grid procedures walk x = 1..640 outer, y = 1..480 inner.
+// Whole-grid procedures walk x = 1..640 outer, y = 1..480 inner (vivre walks as is
+// fastest: its result does not depend on the order).
 void reset();       // every playfield cell of both grids becomes 0
 void hazard();      // reset, then one rand() per cell: 9 in 100 become etat (fresh) in ncel
 void initconway();  // Conway's rule with 2 states, palette rebuilt; grids and tore untouched
