@@ -5,9 +5,18 @@
 int akey[KEY_MAX];
 int gui;
 
+static std::atomic<int> frappe{0};  // 1: a key went down or up since the last input stage
+static int touche_avant;            // 1: a key was down at the last input stage
+static int px = -1, py = -1, pb = -1;  // the pointer and buttons the last input stage read;
+                                        // none at first, so the first stage asks for a picture
+
 // The keys that act once per press; their state is recorded after the actions.
-static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8, KEY_SPACE, KEY_0, KEY_1, KEY_2, KEY_3, KEY_4,
-                             KEY_5,  KEY_6,  KEY_7,  KEY_8,     KEY_ENTER, KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E};
+static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8,    KEY_SPACE, KEY_0, KEY_1, KEY_2,
+                             KEY_3,  KEY_4,  KEY_5,     KEY_6,     KEY_7, KEY_8, KEY_ENTER,
+                             KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E, KEY_F11};
+
+void touche_frappee(int) { frappe.store(1); }
+END_OF_FUNCTION(touche_frappee)
 
 static bool appui(int k) { return key[k] && !akey[k]; }
 
@@ -39,21 +48,33 @@ static void actions() {
     const bool shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
     for (int n = 0; n <= 8; n++)
         if (appui(KEY_0 + n)) shift ? bascule_vie(n) : bascule_survie(n);
+    if (appui(KEY_F11)) bascule_ecran();
 }
 
-// The pointer is read once, so the bounds hold for the cell that is changed;
-// negative positions are refused too, although the library never reports them.
-static void souris() {
-    const int mx = mouse_x, my = mouse_y, b = mouse_b;
+// The pointer comes read once by the input stage, so the bounds hold for the
+// cell that is changed; negative positions are refused too, although the library never reports them.
+static void souris(int mx, int my, int b) {
     if (mx < 0 || my < 0 || mx > LARGEUR - 2 || my > HAUTEUR - 2) return;
     if (b == 1) peindre(mx + 1, my + 1);
     if (b == 2) gommer(mx + 1, my + 1);
 }
 
-void entrees() {
+static bool une_touche() {
+    for (int k = 1; k < KEY_MAX; k++)
+        if (key[k]) return true;
+    return false;
+}
+
+bool entrees() {
     if (keyboard_needs_poll()) poll_keyboard();
     if (mouse_needs_poll()) poll_mouse();
     actions();
     for (int k : fronts) akey[k] = key[k] != 0;
-    souris();
+    const int mx = mouse_x, my = mouse_y, b = mouse_b;
+    souris(mx, my, b);
+    const int touche = une_touche();
+    const bool change = touche || touche_avant || frappe.exchange(0) || mx != px || my != py || b != pb;
+    touche_avant = touche;
+    px = mx, py = my, pb = b;
+    return change;
 }

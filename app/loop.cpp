@@ -1,5 +1,6 @@
 // Start-up, pacing, the frame's drawing stages and shutdown.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/app.h"
@@ -31,10 +32,29 @@ static int echec(const char *quoi) {
     return 1;
 }
 
+static const char SANS_MODE[] = "cannot set a 640x480 16-bit mode, full screen or windowed";
+static int ecran_plein;  // 1: the mode now set is full screen, 0: a window
+
+// The 640x480 16-bit mode, full screen (p = 1) or in a window (p = 0); 0 on success.
+static int mode(int p) {
+    if (set_gfx_mode(p ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED, LARGEUR, HAUTEUR, 0, 0) != 0)
+        return -1;
+    ecran_plein = p;
+    return 0;
+}
+
 static int ouvre_ecran() {
     set_color_depth(16);
-    if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 0, 0) == 0) return 0;
-    return set_gfx_mode(GFX_AUTODETECT_WINDOWED, LARGEUR, HAUTEUR, 0, 0);
+    return mode(1) == 0 || mode(0) == 0 ? 0 : -1;
+}
+
+// The back buffer is a memory bitmap and outlives the mode; only the colours
+// may need making again, should the new mode lay its pixels out otherwise.
+void bascule_ecran() {
+    if (!gfx_driver) return;
+    garde_couleurs();
+    if (mode(!ecran_plein) != 0 && mode(ecran_plein) != 0) std::exit(echec(SANS_MODE));
+    refait_couleurs();
 }
 
 int demarrer() {
@@ -44,12 +64,14 @@ int demarrer() {
                      "opened: run it in a graphical session or set DISPLAY\n");
         return 1;
     }
+    ecoute_systeme();
     if (install_keyboard() != 0) return echec("no keyboard");
+    keyboard_lowlevel_callback = touche_frappee;
     install_mouse();  // without a mouse, the keys still drive everything
     LOCK_VARIABLE(tick);
     LOCK_FUNCTION(temps);
     if (install_timer() != 0) return echec("no timer");
-    if (ouvre_ecran() != 0) return echec("cannot set a 640x480 16-bit mode, full screen or windowed");
+    if (ouvre_ecran() != 0) return echec(SANS_MODE);
     buffer = create_bitmap(LARGEUR, HAUTEUR);
     if (!buffer) return echec("cannot create the 640x480 back buffer");
     couleurs_nommees();
@@ -71,11 +93,11 @@ void arreter() {
     allegro_exit();
 }
 
-void cadence() {
-    if (vie == 1 && tick.exchange(0, std::memory_order_relaxed) == 1) {
-        photo();
-        vivre();
-    }
+bool cadence() {
+    if (vie != 1 || tick.exchange(0, std::memory_order_relaxed) != 1) return false;
+    photo();
+    vivre();
+    return true;
 }
 
 // afficher writes every pixel, dead cells in the clear colour: it is the clear.

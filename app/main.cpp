@@ -3,13 +3,17 @@
 
 int main() {
     if (demarrer() != 0) return 1;
-    while (!key[KEY_ESC]) {
-        entrees();
-        cadence();
-        dessiner();
-        presenter();
+    while (!key[KEY_ESC] && sortie < 0) {
+        const bool saisie = entrees();
+        const bool genere = cadence();
+        if (saisie || genere) {
+            dessiner();
+            presenter();
+        } else {
+            rest(1);  // nothing can have changed the picture: look again in a millisecond
+        }
     }
     arreter();
-    return 0;
+    return sortie < 0 ? 0 : sortie.load();
 }
 END_OF_MAIN()

@@ -20,3 +20,9 @@ void fabrique_couleur();   // rebuilds couleur_etat[0..etat]; entries above etat
 void afficher();           // every pixel of buffer: non-dead cells of ncel in their colour, the rest 0
                            // (the clear colour, so no clear is needed before); counts the non-dead cells
 void surcouche();          // border, parameter panel if shown, cursor
+
+// Colours are pixel values in the layout of the mode they were made in. Around a
+// change of mode, garde_couleurs keeps every named colour and palette entry as red,
+// green and blue, and refait_couleurs makes them again if the new layout differs.
+void garde_couleurs();
+void refait_couleurs();

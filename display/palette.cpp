@@ -22,3 +22,21 @@ void fabrique_couleur() {
     couleur_etat[0] = noir;
     for (int t = 1; t <= etat; t++) couleur_etat[t] = makecol(255 - 2 * k * t, k * t, 0);
 }
+
+enum { NOMMEES = 5, TEINTES = NOMMEES + 17 };
+static int *const nommees[NOMMEES] = {&couleur, &noir, &rouge, &blanc, &bleu};
+static int gardees[TEINTES][3];
+
+static int &teinte(int i) { return i < NOMMEES ? *nommees[i] : couleur_etat[i - NOMMEES]; }
+
+void garde_couleurs() {
+    for (int i = 0; i < TEINTES; i++) {
+        const int c = teinte(i);
+        gardees[i][0] = getr(c), gardees[i][1] = getg(c), gardees[i][2] = getb(c);
+    }
+}
+
+void refait_couleurs() {
+    if (makecol(255, 0, 0) == rouge && makecol(0, 0, 255) == bleu) return;
+    for (int i = 0; i < TEINTES; i++) teinte(i) = makecol(gardees[i][0], gardees[i][1], gardees[i][2]);
+}

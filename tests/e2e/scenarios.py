@@ -310,6 +310,48 @@ def escape(program, _glyphs):
         check(status == 0, "status %d after Escape; output: %s" % (status, s.output()))
 
 
+def desktop(program, glyphs):
+    """F11 takes the picture into a 640 x 480 window and back, the world still running and
+    the panel still shown; a close request ends the program with status 0, Ctrl-C (SIGINT)
+    with 130 and SIGTERM with 143, silently; losing the display ends it with a message."""
+    steady = [y for top in (111, 140, 150, 190, 210, 230, 250) for y in range(top, top + 8)]
+    below = slice(330 * WIDTH, 470 * WIDTH)  # rows under the panel, clear of the cursor's row
+    with Session(program) as s:
+        s.move(320, 20)
+        p = Panel(s, glyphs)
+        p.key("space", rows=steady)
+        p.key("Right", rows=steady, delta=20)
+        for windowed in (True, False):
+            s.key("F11", until=lambda _: s.windowed() == windowed,
+                  what="a window" if windowed else "full screen")
+            a = s.wait_for(p.reads(steady), "the panel kept")
+            s.wait_for(lambda sh: sh.pixels[below] != a.pixels[below], "the world still running")
+        s.close_request()
+        ended(s, 0, "a close request")
+    for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+        with Session(program) as s:
+            s.proc.send_signal(sig)
+            ended(s, status, "signal %d" % sig)
+            check(s.output() == "", "output after signal %d: %r" % (sig, s.output()))
+    with Session(program) as s:
+        s.xvfb.terminate()
+        try:
+            status = s.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            raise Failure("still running 10 s after the X server ended")
+        check(1 <= status <= 127 and "display" in s.output(),
+              "status %d after the display was lost; output: %r" % (status, s.output()))
+
+
+def ended(session, status, what):
+    """The program ends within 5 s of what, with that status."""
+    try:
+        got = session.proc.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        raise Failure("still running 5 s after " + what)
+    check(got == status, "status %d after %s, %d expected; output: %s" % (got, what, status, session.output()))
+
+
 def no_display(program, _glyphs):
     """Without an X display the program leaves with a message and a failure status, not a signal."""
     for name, env in (("DISPLAY unset", {k: v for k, v in os.environ.items() if k != "DISPLAY"}),
@@ -322,7 +364,8 @@ def no_display(program, _glyphs):
               "%s: no message naming the display: %r" % (name, err))
 
 
-SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, no_display)}
+SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, desktop,
+                                     no_display)}
 
 
 def main():

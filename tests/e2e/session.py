@@ -86,6 +86,13 @@ class Shot:
         return self.pixels == other.pixels
 
 
+class ClientMessage(ctypes.Structure):
+    """Xlib's XClientMessageEvent, padded to the size of an XEvent."""
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+
 def _die_with_parent():
     """Runs in the child before exec: the kernel kills it when the test process dies."""
     libc = ctypes.CDLL(None, use_errno=True)
@@ -202,6 +209,35 @@ class Session:
         """Puts the pointer at (x, y) and waits until the program draws its cursor there."""
         self.run("xdotool", "mousemove", str(x), str(y))
         return self.wait_for(lambda s: cursor_at(s, x, y), "the cursor at (%d, %d)" % (x, y))
+
+    def windowed(self):
+        """True while the program shows its picture in its own 640 x 480 window rather than
+        full screen, where the library covers the screen with a nameless window of its own."""
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.env,
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
+        return any(b"Geometry: 640x480" in self.run("xdotool", "getwindowgeometry", w)
+                   for w in r.stdout.decode().split())
+
+    def close_request(self):
+        """Asks the program's window to close, as a window manager's close button does."""
+        window = int(self.run("xdotool", "search", "--name", "^vorplane$").split()[0])
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        dpy = x11.XOpenDisplay(self.display.encode())
+        check(dpy, "cannot open display " + self.display)
+        try:
+            event = ClientMessage(type=33, window=window, format=32,  # 33: ClientMessage
+                                  message_type=x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0))
+            event.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+            check(x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(event)), "XSendEvent failed")
+        finally:
+            x11.XCloseDisplay(dpy)  # flushes the request
 
     def button(self, number, until, what):
         """Holds mouse button number (1 left, 3 right) until the screen shows until(shot)."""
