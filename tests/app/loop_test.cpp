@@ -39,6 +39,46 @@ TEST_F(Pacing, TicksMergeIntoOneGeneration) {
     EXPECT_EQ(ncel[10][10], 0);
 }
 
+// The loop draws a frame when the input stage or the pacing says the picture may
+// have changed, and otherwise rests.
+bool image_due() {
+    const bool saisie = entrees();
+    const bool genere = cadence();
+    return saisie || genere;
+}
+
+TEST_F(Pacing, AFrameIsDrawnOnlyWhenThePictureMayHaveChanged) {
+    image_due();  // settles the pointer and keys recorded by earlier tests
+    EXPECT_FALSE(image_due()) << "nothing happened";
+    temps();
+    EXPECT_FALSE(image_due()) << "a tick while paused";
+    EXPECT_EQ(tick, 1);
+    vie = 1;
+    EXPECT_TRUE(image_due()) << "a tick consumed";
+    EXPECT_FALSE(image_due()) << "running, no tick";
+
+    key[KEY_A] = 1;  // bound to nothing
+    EXPECT_TRUE(image_due()) << "a key pressed";
+    EXPECT_TRUE(image_due()) << "a key held";
+    key[KEY_A] = 0;
+    EXPECT_TRUE(image_due()) << "a key just released";
+    EXPECT_FALSE(image_due());
+    touche_frappee(KEY_A | 0x80);
+    EXPECT_TRUE(image_due()) << "a key went down and up between two input stages";
+    EXPECT_FALSE(image_due());
+
+    mouse_x = 321;
+    EXPECT_TRUE(image_due()) << "the pointer moved";
+    EXPECT_FALSE(image_due());
+    vie = 0;
+    mouse_b = 1;
+    EXPECT_TRUE(image_due()) << "a button pressed";
+    EXPECT_EQ(ncel[322][241], 1);
+    EXPECT_FALSE(image_due()) << "a button held still over a painted cell";
+    mouse_b = 0;
+    EXPECT_TRUE(image_due()) << "a button released";
+}
+
 TEST_F(Pacing, DrawingClearsThenDrawsCellsThenTheOverlay) {
     clear_to_color(buffer, makecol(200, 0, 200));
     ncel[100][100] = 1;

@@ -38,6 +38,36 @@ TEST_F(Palette, EntriesAboveTheStateCountKeepTheirEarlierColours) {
     for (int t = 3; t <= 16; t++) EXPECT_EQ(couleur_etat[t], avant[t]) << "entry " << t;
 }
 
+// A new mode may lay out 16-bit pixels otherwise (red in the high bits, or blue):
+// every colour, left-over palette entries included, must keep its red, green and blue.
+TEST_F(Palette, ColoursFollowANewPixelLayout) {
+    const int r0 = _rgb_r_shift_16, b0 = _rgb_b_shift_16;
+    const int meme = couleur_etat[1];
+    garde_couleurs();
+    refait_couleurs();
+    EXPECT_EQ(couleur_etat[1], meme) << "the same layout changes nothing";
+
+    _rgb_r_shift_16 = b0, _rgb_b_shift_16 = r0;  // the old mode: red and blue swapped
+    couleurs_nommees();
+    etat = 16;
+    fabrique_couleur();
+    cycle_etats();  // entries 3..16 stay as the 16-state rebuild made them
+    int rgb[17][3];
+    for (int t = 0; t <= 16; t++) {
+        const int c = couleur_etat[t];
+        rgb[t][0] = getr(c), rgb[t][1] = getg(c), rgb[t][2] = getb(c);
+    }
+    garde_couleurs();
+    _rgb_r_shift_16 = r0, _rgb_b_shift_16 = b0;  // the new mode
+    refait_couleurs();
+    EXPECT_EQ(couleur, makecol(0, 255, 0));
+    EXPECT_EQ(noir, makecol(0, 0, 0));
+    EXPECT_EQ(rouge, makecol(255, 0, 0));
+    EXPECT_EQ(blanc, makecol(255, 255, 255));
+    EXPECT_EQ(bleu, makecol(0, 0, 255));
+    for (int t = 0; t <= 16; t++) EXPECT_EQ(couleur_etat[t], makecol(rgb[t][0], rgb[t][1], rgb[t][2])) << "entry " << t;
+}
+
 using CellLayer = Headless;
 
 TEST_F(CellLayer, CellXYIsDrawnAtPixelXMinusOneYMinusOne) {
