@@ -26,7 +26,7 @@ static void panneau() {
         textprintf_centre_ex(buffer, font, CENTRE, 111, rouge, -1, "Vie : PAUSE     NB ETATS:%i", etat);
     textprintf_ex(buffer, font, 520, 130, couleur, -1, "DUREE: %i ms", delta);
     textout_centre_ex(buffer, font, ">> Contactez-moi :  contact@example.org <<", CENTRE, 280, bleu, -1);
-    textout_centre_ex(buffer, font, "Vorplane V1.1", CENTRE, 300, bleu, -1);
+    textout_centre_ex(buffer, font, "Vorplane V" VORPLANE_VERSION, CENTRE, 300, bleu, -1);
     textout_centre_ex(buffer, font, "Autour = 0 1 2 3 4 5 6 7 8", CENTRE, 130, couleur, -1);
     const int *s = r_survie, *v = r_vie;
     textprintf_centre_ex(buffer, font, CENTRE, 140, couleur, -1, "SURVIE = %i %i %i %i %i %i %i %i %i",
