@@ -11,8 +11,8 @@ static int px = -1, py = -1, pb = -1;  // the pointer and buttons the last input
                                         // none at first, so the first stage asks for a picture
 
 // The keys that act once per press; their state is recorded after the actions.
-static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8,    KEY_SPACE, KEY_0, KEY_1, KEY_2,
-                             KEY_3,  KEY_4,  KEY_5,     KEY_6,     KEY_7, KEY_8, KEY_ENTER,
+static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8, KEY_SPACE, KEY_0,     KEY_1,    KEY_2,
+                             KEY_3,  KEY_4,  KEY_5,  KEY_6,     KEY_7,     KEY_8,    KEY_ENTER,
                              KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E, KEY_F11};
 
 void touche_frappee(int) { frappe.store(1); }
@@ -51,8 +51,8 @@ static void actions() {
     if (appui(KEY_F11)) bascule_ecran();
 }
 
-// The pointer comes read once by the input stage, so the bounds hold for the
-// cell that is changed; negative positions are refused too, although the library never reports them.
+// The input stage reads the pointer once, so the bounds hold for the cell that is
+// changed; negative positions are refused too, although the library never reports them.
 static void souris(int mx, int my, int b) {
     if (mx < 0 || my < 0 || mx > LARGEUR - 2 || my > HAUTEUR - 2) return;
     if (b == 1) peindre(mx + 1, my + 1);

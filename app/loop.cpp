@@ -66,6 +66,7 @@ int demarrer() {
     }
     ecoute_systeme();
     if (install_keyboard() != 0) return echec("no keyboard");
+    LOCK_FUNCTION(touche_frappee);
     keyboard_lowlevel_callback = touche_frappee;
     install_mouse();  // without a mouse, the keys still drive everything
     LOCK_VARIABLE(tick);

@@ -65,7 +65,8 @@ TEST_F(Palette, ColoursFollowANewPixelLayout) {
     EXPECT_EQ(rouge, makecol(255, 0, 0));
     EXPECT_EQ(blanc, makecol(255, 255, 255));
     EXPECT_EQ(bleu, makecol(0, 0, 255));
-    for (int t = 0; t <= 16; t++) EXPECT_EQ(couleur_etat[t], makecol(rgb[t][0], rgb[t][1], rgb[t][2])) << "entry " << t;
+    for (int t = 0; t <= 16; t++)
+        EXPECT_EQ(couleur_etat[t], makecol(rgb[t][0], rgb[t][1], rgb[t][2])) << "entry " << t;
 }
 
 using CellLayer = Headless;

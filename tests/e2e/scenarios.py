@@ -349,7 +349,8 @@ def ended(session, status, what):
         got = session.proc.wait(timeout=5)
     except subprocess.TimeoutExpired:
         raise Failure("still running 5 s after " + what)
-    check(got == status, "status %d after %s, %d expected; output: %s" % (got, what, status, session.output()))
+    check(got == status, "status %d after %s, %d expected; output: %s"
+          % (got, what, status, session.output()))
 
 
 def no_display(program, _glyphs):
