@@ -2,7 +2,7 @@
 
 Usage: wine_smoke.py EXE GLYPHS
 EXE is the cross-built vorplane.exe, GLYPHS the reference text renderer of the native
-build. The caller provides Wine's environment (WINEPREFIX, a prefix already booted).
+build. The caller provides Wine's environment (WINEPREFIX, best a fresh prefix).
 Exits 0 when every check holds, 1 with a message otherwise; bounded by an alarm.
 """
 import signal
@@ -13,14 +13,22 @@ import time
 from scenarios import Glyphs, Panel, colours, density, find_cursor, ring_is
 from session import BLUE, Failure, Session, check, cursor_pixels
 
-SMOKE_SECONDS = 150
+SMOKE_SECONDS = 180
 STATUS_ROWS = range(111, 119)
 SURVIE_ROWS = range(140, 148)
 
 
 class WineSession(Session):
-    """A Session whose screenshots are retried a few times: while Wine starts it creates and
-    destroys helper windows, which xwd, walking the window tree, can trip over."""
+    """A Session that boots the Wine prefix on its own display before starting the program,
+    so that Wine knows the screen's size when the program sets its mode, and whose screenshots
+    are retried a few times: while Wine starts it creates and destroys helper windows, which
+    xwd, walking the window tree, can trip over."""
+
+    def _launch(self):
+        boot = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=120)
+        check(boot.returncode == 0, "wineboot failed: " + boot.stderr.decode(errors="replace")[-500:])
+        super()._launch()
 
     def shot(self):
         for attempt in range(5):
