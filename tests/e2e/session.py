@@ -102,8 +102,11 @@ def _die_with_parent():
 class Session:
     """Xvfb plus the program; use as a context manager so both always end."""
 
-    def __init__(self, program):
-        self.program = program
+    def __init__(self, program, launcher=(), start_timeout=15):
+        """launcher: the command that runs program (e.g. wine), none for a native one;
+        start_timeout: seconds to wait for the first frame."""
+        self.command = [*launcher, program]
+        self.start_timeout = start_timeout
         self.xvfb = None
         self.proc = None
         self.display = None
@@ -145,11 +148,11 @@ class Session:
     def _launch(self):
         """Starts the program and waits until its first frame is on the screen."""
         self.proc_log = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([self.program], env=self.env, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen(self.command, env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=self.proc_log, stderr=self.proc_log,
                                      preexec_fn=_die_with_parent)
         self.wait_for(lambda s: sum(near(c, BLUE) or near(c, RED) for _, _, c in s.ring()) > 2000,
-                      "the program's framed picture at (0, 0)", timeout=15)
+                      "the program's framed picture at (0, 0)", timeout=self.start_timeout)
 
     def close(self):
         """Ends the program, then Xvfb: asked first, so that Xvfb removes its socket, then forced."""

@@ -1,0 +1,102 @@
+"""Smoke test of the Windows build: the real exe under Wine on a virtual X server.
+
+Usage: wine_smoke.py EXE GLYPHS
+EXE is the cross-built vorplane.exe, GLYPHS the reference text renderer of the native
+build. The caller provides Wine's environment (WINEPREFIX, best a fresh prefix).
+Exits 0 when every check holds, 1 with a message otherwise; bounded by an alarm.
+"""
+import signal
+import subprocess
+import sys
+import time
+
+from scenarios import Glyphs, Panel, colours, density, find_cursor, ring_is
+from session import BLUE, Failure, Session, check, cursor_pixels
+
+SMOKE_SECONDS = 180
+STATUS_ROWS = range(111, 119)
+SURVIE_ROWS = range(140, 148)
+
+
+class WineSession(Session):
+    """A Session that boots the Wine prefix on its own display before starting the program,
+    so that Wine knows the screen's size when the program sets its mode, and whose screenshots
+    are retried a few times: while Wine starts it creates and destroys helper windows, which
+    xwd, walking the window tree, can trip over."""
+
+    def _launch(self):
+        boot = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=120)
+        check(boot.returncode == 0, "wineboot failed: " + boot.stderr.decode(errors="replace")[-500:])
+        super()._launch()
+
+    def shot(self):
+        for attempt in range(5):
+            try:
+                return super().shot()
+            except Failure:
+                if attempt == 4:
+                    raise
+                time.sleep(0.2)
+
+
+def soup_in_blue_frame(s):
+    """A soup of live cells, framed in blue, that changes by itself."""
+    first = s.shot()
+    cursor = find_cursor(first)
+    check(ring_is(BLUE, cursor)(first), "the torus is not framed in blue")
+    counts = colours(first, cursor_pixels(*cursor))
+    check(set(counts) <= {"black", "alive", "fresh"} and 0.01 <= density(counts) <= 0.095,
+          "not a soup of live cells: %s" % counts)
+    s.wait_for(lambda sh: not sh.same_picture(first), "the soup to evolve")
+
+
+def panel_and_rule(s, glyphs):
+    """The space bar shows the panel; the key 2 flips survival with two neighbours on it.
+    The pointer is left alone (xdotool's moves do not reach the program under Wine on a
+    bare Xvfb), so the cursor stays where it starts, mid-screen, clear of those rows."""
+    p = Panel(s, glyphs)
+    p.key("space", rows=STATUS_ROWS)
+    p.key("2", rows=SURVIE_ROWS, survie=[0, 0, 0, 1, 0, 0, 0, 0, 0])
+
+
+def escape_ends(s):
+    """Escape ends the program with status 0."""
+    s.run("xdotool", "keydown", "Escape")
+    try:
+        status = s.proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise Failure("still running 10 s after Escape")
+    finally:
+        s.run("xdotool", "keyup", "Escape")
+    check(status == 0, "status %d after Escape; output: %s" % (status, s.output()))
+
+
+def smoke(exe, glyphs):
+    with WineSession(exe, launcher=["wine"], start_timeout=60) as s:
+        soup_in_blue_frame(s)
+        panel_and_rule(s, glyphs)
+        escape_ends(s)
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit("usage: wine_smoke.py EXE GLYPHS")
+
+    def too_long(*_):
+        raise Failure("smoke test took more than %d s" % SMOKE_SECONDS)
+
+    signal.signal(signal.SIGALRM, too_long)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    signal.alarm(SMOKE_SECONDS)
+    start = time.monotonic()
+    try:
+        smoke(sys.argv[1], Glyphs(sys.argv[2]))
+    except Failure as e:
+        print("FAIL wine smoke test: %s" % e)
+        sys.exit(1)
+    print("ok wine smoke test (%.1f s)" % (time.monotonic() - start))
+
+
+if __name__ == "__main__":
+    main()
