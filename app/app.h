@@ -18,7 +18,8 @@ extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit 
 
 int demarrer();  // brings up the library, the display and the world; 0 on success
 void arreter();  // shuts down in order: mouse, timer, back buffer, library
-void ecoute_systeme();  // after allegro_init: signals and the close button set sortie
+void ecoute_systeme();  // after allegro_init: signals and the close button set sortie; a lost
+                        // display ends the program (status 1); 1 ms sleeps on Windows
 void bascule_ecran();   // full screen <-> 640x480 window, keeping everything else; the old
                         // mode comes back if the new one fails, and the program leaves
                         // (status 1) if neither can be had; does nothing without a screen
