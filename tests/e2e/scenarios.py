@@ -302,12 +302,9 @@ def escape(program, _glyphs):
     with Session(program) as s:
         s.run("xdotool", "keydown", "Escape")
         try:
-            status = s.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            raise Failure("still running 5 s after Escape")
+            s.ends(0, "Escape")
         finally:
             s.run("xdotool", "keyup", "Escape")
-        check(status == 0, "status %d after Escape; output: %s" % (status, s.output()))
 
 
 def desktop(program, glyphs):
@@ -327,11 +324,11 @@ def desktop(program, glyphs):
             a = s.wait_for(p.reads(steady), "the panel kept")
             s.wait_for(lambda sh: sh.pixels[below] != a.pixels[below], "the world still running")
         s.close_request()
-        ended(s, 0, "a close request")
+        s.ends(0, "a close request")
     for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
         with Session(program) as s:
             s.proc.send_signal(sig)
-            ended(s, status, "signal %d" % sig)
+            s.ends(status, "signal %d" % sig)
             check(s.output() == "", "output after signal %d: %r" % (sig, s.output()))
     with Session(program) as s:
         s.xvfb.terminate()
@@ -341,16 +338,6 @@ def desktop(program, glyphs):
             raise Failure("still running 10 s after the X server ended")
         check(1 <= status <= 127 and "display" in s.output(),
               "status %d after the display was lost; output: %r" % (status, s.output()))
-
-
-def ended(session, status, what):
-    """The program ends within 5 s of what, with that status."""
-    try:
-        got = session.proc.wait(timeout=5)
-    except subprocess.TimeoutExpired:
-        raise Failure("still running 5 s after " + what)
-    check(got == status, "status %d after %s, %d expected; output: %s"
-          % (got, what, status, session.output()))
 
 
 def no_display(program, _glyphs):

@@ -213,6 +213,15 @@ class Session:
         self.run("xdotool", "mousemove", str(x), str(y))
         return self.wait_for(lambda s: cursor_at(s, x, y), "the cursor at (%d, %d)" % (x, y))
 
+    def ends(self, status, what, timeout=5):
+        """The program ends within timeout seconds of what, with that status."""
+        try:
+            got = self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("still running %d s after %s" % (timeout, what))
+        check(got == status, "status %d after %s, %d expected; output: %s"
+              % (got, what, status, self.output()))
+
     def windowed(self):
         """True while the program shows its picture in its own 640 x 480 window rather than
         full screen, where the library covers the screen with a nameless window of its own."""
