@@ -13,7 +13,7 @@ import sys
 import time
 
 from session import (ALIVE, BLACK, BLUE, FRESH, GREEN, HEIGHT, RED, WHITE, WIDTH, Failure, Session,
-                     check, cursor_pixels, near)
+                     check, cursor_pixels, near, run_bounded)
 
 INTERIOR = (WIDTH - 2) * (HEIGHT - 2)
 SCENARIO_SECONDS = 75
@@ -360,20 +360,7 @@ def main():
     if len(sys.argv) != 4 or sys.argv[3] not in SCENARIOS:
         sys.exit("usage: scenarios.py PROGRAM GLYPHS {%s}" % ",".join(SCENARIOS))
     program, helper, name = sys.argv[1:]
-
-    def too_long(*_):
-        raise Failure("scenario took more than %d s" % SCENARIO_SECONDS)
-
-    signal.signal(signal.SIGALRM, too_long)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
-    signal.alarm(SCENARIO_SECONDS)
-    start = time.monotonic()
-    try:
-        SCENARIOS[name](program, Glyphs(helper))
-    except Failure as e:
-        print("FAIL %s: %s" % (name, e))
-        sys.exit(1)
-    print("ok %s (%.1f s)" % (name, time.monotonic() - start))
+    run_bounded(name, SCENARIO_SECONDS, lambda: SCENARIOS[name](program, Glyphs(helper)))
 
 
 if __name__ == "__main__":

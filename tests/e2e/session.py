@@ -86,6 +86,23 @@ class Shot:
         return self.pixels == other.pixels
 
 
+def run_bounded(name, seconds, test):
+    """Runs test(), bounded by an alarm; prints "ok NAME" or "FAIL NAME: why" and exits 0 or 1."""
+    def too_long(*_):
+        raise Failure("%s took more than %d s" % (name, seconds))
+
+    signal.signal(signal.SIGALRM, too_long)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    signal.alarm(seconds)
+    start = time.monotonic()
+    try:
+        test()
+    except Failure as e:
+        print("FAIL %s: %s" % (name, e))
+        sys.exit(1)
+    print("ok %s (%.1f s)" % (name, time.monotonic() - start))
+
+
 class ClientMessage(ctypes.Structure):
     """Xlib's XClientMessageEvent, padded to the size of an XEvent."""
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),

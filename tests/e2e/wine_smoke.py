@@ -5,13 +5,12 @@ EXE is the cross-built vorplane.exe, GLYPHS the reference text renderer of the n
 build. The caller provides Wine's environment (WINEPREFIX, best a fresh prefix).
 Exits 0 when every check holds, 1 with a message otherwise; bounded by an alarm.
 """
-import signal
 import subprocess
 import sys
 import time
 
 from scenarios import Glyphs, Panel, colours, density, find_cursor, ring_is
-from session import BLUE, Failure, Session, check, cursor_pixels
+from session import BLUE, Failure, Session, check, cursor_pixels, run_bounded
 
 SMOKE_SECONDS = 180
 STATUS_ROWS = range(111, 119)
@@ -79,20 +78,7 @@ def smoke(exe, glyphs):
 def main():
     if len(sys.argv) != 3:
         sys.exit("usage: wine_smoke.py EXE GLYPHS")
-
-    def too_long(*_):
-        raise Failure("smoke test took more than %d s" % SMOKE_SECONDS)
-
-    signal.signal(signal.SIGALRM, too_long)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
-    signal.alarm(SMOKE_SECONDS)
-    start = time.monotonic()
-    try:
-        smoke(sys.argv[1], Glyphs(sys.argv[2]))
-    except Failure as e:
-        print("FAIL wine smoke test: %s" % e)
-        sys.exit(1)
-    print("ok wine smoke test (%.1f s)" % (time.monotonic() - start))
+    run_bounded("wine smoke test", SMOKE_SECONDS, lambda: smoke(sys.argv[1], Glyphs(sys.argv[2])))
 
 
 if __name__ == "__main__":
