@@ -37,6 +37,6 @@ void garde_couleurs() {
 }
 
 void refait_couleurs() {
-    if (makecol(255, 0, 0) == rouge && makecol(0, 0, 255) == bleu) return;
+    if (makecol(255, 0, 0) == rouge && makecol(0, 255, 0) == couleur && makecol(0, 0, 255) == bleu) return;
     for (int i = 0; i < TEINTES; i++) teinte(i) = makecol(gardees[i][0], gardees[i][1], gardees[i][2]);
 }
