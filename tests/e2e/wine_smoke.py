@@ -12,7 +12,7 @@ import time
 from scenarios import Glyphs, Panel, colours, density, find_cursor, ring_is
 from session import BLUE, Failure, Session, check, cursor_pixels, run_bounded
 
-SMOKE_SECONDS = 180
+SMOKE_SECONDS = 240
 STATUS_ROWS = range(111, 119)
 SURVIE_ROWS = range(140, 148)
 
@@ -21,13 +21,29 @@ class WineSession(Session):
     """A Session that boots the Wine prefix on its own display before starting the program,
     so that Wine knows the screen's size when the program sets its mode, and whose screenshots
     are retried a few times: while Wine starts it creates and destroys helper windows, which
-    xwd, walking the window tree, can trip over."""
+    xwd, walking the window tree, can trip over. In about one run in twenty the first start in
+    a fresh prefix never shows its picture; the program is then started once more, after a
+    line that tells what the screen held."""
 
     def _launch(self):
         boot = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=120)
         check(boot.returncode == 0, "wineboot failed: " + boot.stderr.decode(errors="replace")[-500:])
-        super()._launch()
+        try:
+            super()._launch()
+        except Failure as e:
+            print("first start under Wine failed (%s); windows: %s; output: %r; starting again"
+                  % (e, self.windows(), self.output()[-500:]))
+            self.proc.kill()
+            self.proc.wait(timeout=10)
+            super()._launch()
+
+    def windows(self):
+        """Name and geometry of every window on the display, in one line."""
+        ids = subprocess.run(["xdotool", "search", "--name", ""], env=self.env, capture_output=True,
+                             timeout=10).stdout.decode().split()
+        return "; ".join(self.run("xdotool", "getwindowname", w, "getwindowgeometry", w).decode()
+                         .replace("\n", " ") for w in ids) or "none"
 
     def shot(self):
         for attempt in range(5):
