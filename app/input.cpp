@@ -72,7 +72,7 @@ bool entrees() {
     for (int k : fronts) akey[k] = key[k] != 0;
     const int mx = mouse_x, my = mouse_y, b = mouse_b;
     souris(mx, my, b);
-    const int touche = une_touche();
+    const bool touche = une_touche();
     const bool change = touche || touche_avant || frappe.exchange(0) || mx != px || my != py || b != pb;
     touche_avant = touche;
     px = mx, py = my, pb = b;
