@@ -1,6 +1,6 @@
 // The application shell: start-up, the frame's stages, pacing and input.
 // vie and delta are written by start-up and the input stage; tick by the timer
-// callback temps (1) and the pacing stage (0); akey and gui by the input stage;
+// callback temps (1) and the pacing stage (0); akey, gui and souris_x/y by the input stage;
 // sortie by the signal handlers and the close-button callback (systeme.cpp).
 #pragma once
 
@@ -13,6 +13,8 @@ extern int delta;              // pacing period in ms, 10..500
 extern std::atomic<int> tick;  // 1: the timer fired since the last paced generation
 extern int akey[KEY_MAX];      // each edge-triggered key as recorded at the end of the last input stage
 extern int gui;                // 1: the parameter panel is shown
+extern int souris_x, souris_y;  // the pointer in the picture, as the input stage read it:
+                                // painting and the cursor both use it
 extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
                                  // 0 for a close request, 128 + n for signal n
 
@@ -20,19 +22,17 @@ int demarrer();  // brings up the library, the display and the world; 0 on succe
 void arreter();  // shuts down in order: mouse, timer, back buffer, library
 void ecoute_systeme();  // after allegro_init: signals and the close button set sortie; a lost
                         // display ends the program (status 1); 1 ms sleeps on Windows
-void bascule_ecran();   // full screen <-> 640x480 window, keeping everything else; the old
-                        // mode comes back if the new one fails, and the program leaves
-                        // (status 1) if neither can be had; does nothing without a screen
+int echec(const char *quoi);  // leaves the library, then says why the program stops; returns 1
 
 void temps();    // timer callback: sets tick, nothing else
 void rythme();   // re-installs temps with the current delta (only once the timer runs)
 
 // One frame is entrees, cadence, dessiner, presenter, in this order; the last two
 // only when entrees or cadence says the picture may have changed.
-bool entrees();    // key actions, key history, mouse painting; true when a key is down, was down
-                   // at the last input stage or went down or up since, or the pointer or its
-                   // buttons differ from the last input stage
+bool entrees();    // key actions, key history, mouse painting; true when the picture may have
+                   // changed: a key is down, was down at the last input stage or went down or up
+                   // since, the pointer or its buttons differ from the last input stage, painting
+                   // changed a cell, or the display came back from a switch away
 bool cadence();    // at most one generation, when running and the timer has ticked; true if one ran
 void touche_frappee(int scancode);  // keyboard callback: notes that a key went down or up
-void dessiner();   // clear, cell layer, overlay, all into buffer
-void presenter();  // buffer to the screen
+void dessiner();   // clear, cell layer, overlay, all into buffer; presenter (display.h) follows

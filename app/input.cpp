@@ -1,9 +1,11 @@
 // The input stage: key actions, the key history and mouse painting.
 #include "app/app.h"
+#include "display/display.h"
 #include "world/world.h"
 
 int akey[KEY_MAX];
 int gui;
+int souris_x, souris_y;
 
 static std::atomic<int> frappe{0};  // 1: a key went down or up since the last input stage
 static int touche_avant;            // 1: a key was down at the last input stage
@@ -53,10 +55,14 @@ static void actions() {
 
 // The input stage reads the pointer once, so the bounds hold for the cell that is
 // changed; negative positions are refused too, although the library never reports them.
-static void souris(int mx, int my, int b) {
-    if (mx < 0 || my < 0 || mx > LARGEUR - 2 || my > HAUTEUR - 2) return;
+// True when the cell changed: a held button keeps repainting a cell that each
+// generation takes away, and every such frame must be shown.
+static bool souris(int mx, int my, int b) {
+    if (mx < 0 || my < 0 || mx > LARGEUR - 2 || my > HAUTEUR - 2) return false;
+    const int avant = ncel[mx + 1][my + 1];
     if (b == 1) peindre(mx + 1, my + 1);
     if (b == 2) gommer(mx + 1, my + 1);
+    return ncel[mx + 1][my + 1] != avant;
 }
 
 static bool une_touche() {
@@ -70,11 +76,13 @@ bool entrees() {
     if (mouse_needs_poll()) poll_mouse();
     actions();
     for (int k : fronts) akey[k] = key[k] != 0;
-    const int mx = mouse_x, my = mouse_y, b = mouse_b;
-    souris(mx, my, b);
-    const bool touche = une_touche();
-    const bool change = touche || touche_avant || frappe.exchange(0) || mx != px || my != py || b != pb;
+    souris_x = mouse_x, souris_y = mouse_y;
+    const int b = mouse_b;
+    const bool peint = souris(souris_x, souris_y, b);
+    const bool touche = une_touche(), frappee = frappe.exchange(0), revenu = ecran_revenu();
+    const bool change = peint || touche || touche_avant || frappee || revenu || souris_x != px ||
+                        souris_y != py || b != pb;
     touche_avant = touche;
-    px = mx, py = my, pb = b;
+    px = souris_x, py = souris_y, pb = b;
     return change;
 }

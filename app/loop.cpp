@@ -23,38 +23,13 @@ void rythme() {
 }
 
 // Leaves the library first, so that the message reaches a normal console.
-static int echec(const char *quoi) {
+int echec(const char *quoi) {
     char raison[ALLEGRO_ERROR_SIZE];
     std::strncpy(raison, allegro_error, sizeof raison - 1);
     raison[sizeof raison - 1] = '\0';
     allegro_exit();
     std::fprintf(stderr, "vorplane: %s%s%s\n", quoi, raison[0] ? ": " : "", raison);
     return 1;
-}
-
-static const char SANS_MODE[] = "cannot set a 640x480 16-bit mode, full screen or windowed";
-static int ecran_plein;  // 1: the mode now set is full screen, 0: a window
-
-// The 640x480 16-bit mode, full screen (p = 1) or in a window (p = 0); 0 on success.
-static int mode(int p) {
-    if (set_gfx_mode(p ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED, LARGEUR, HAUTEUR, 0, 0) != 0)
-        return -1;
-    ecran_plein = p;
-    return 0;
-}
-
-static int ouvre_ecran() {
-    set_color_depth(16);
-    return mode(1) == 0 || mode(0) == 0 ? 0 : -1;
-}
-
-// The back buffer is a memory bitmap and outlives the mode; only the colours
-// may need making again, should the new mode lay its pixels out otherwise.
-void bascule_ecran() {
-    if (!gfx_driver) return;
-    garde_couleurs();
-    if (mode(!ecran_plein) != 0 && mode(ecran_plein) != 0) std::exit(echec(SANS_MODE));
-    refait_couleurs();
 }
 
 int demarrer() {
@@ -106,5 +81,3 @@ void dessiner() {
     afficher();
     surcouche();
 }
-
-void presenter() { blit(buffer, screen, 0, 0, 0, 0, LARGEUR, HAUTEUR); }

@@ -1,5 +1,6 @@
 // vorplane: a cellular automaton to play with, one cell per screen pixel.
 #include "app/app.h"
+#include "display/display.h"
 
 int main() {
     if (demarrer() != 0) return 1;

@@ -1,4 +1,4 @@
-// The picture: back buffer, named colours, state palette and the frame's layers.
+// The picture: back buffer, named colours, state palette, the frame's layers and the screen.
 // buffer is created and destroyed by the application's start-up and shutdown;
 // the colours and the palette are written only by the procedures declared here;
 // nombre is written by afficher.
@@ -26,3 +26,13 @@ void surcouche();          // border, parameter panel if shown, cursor
 // green and blue, and refait_couleurs makes them again if the new layout differs.
 void garde_couleurs();
 void refait_couleurs();
+
+// The screen (ecran.cpp): the mode, and the back buffer shown on it.
+extern const char SANS_MODE[];  // why the program stops when no mode can be had
+int ouvre_ecran();     // the 640x480 16-bit mode, full screen or else a window; 0 on success
+void bascule_ecran();  // full screen <-> 640x480 window, keeping everything else; the old
+                       // mode comes back if the new one fails, and the program leaves
+                       // (status 1) if neither can be had; does nothing without a screen
+void presenter();      // buffer to the screen
+void retour_ecran();   // display-switch callback: the screen came back and needs its picture
+bool ecran_revenu();   // true once after each retour_ecran

@@ -36,11 +36,11 @@ static void panneau() {
     for (int i = 0; i < 4; i++) textout_centre_ex(buffer, font, aide[i], CENTRE, 190 + 20 * i, couleur, -1);
 }
 
-// Read the pointer once, so both circles stand on the same spot.
+// Where the input stage read the pointer: the frame is drawn or skipped on
+// what it saw, so the cursor must stand there too.
 static void curseur() {
-    const int mx = mouse_x, my = mouse_y;
-    circle(buffer, mx, my, 1, blanc);
-    circle(buffer, mx, my, 2, blanc);
+    circle(buffer, souris_x, souris_y, 1, blanc);
+    circle(buffer, souris_x, souris_y, 2, blanc);
 }
 
 void surcouche() {

@@ -77,6 +77,50 @@ TEST_F(Pacing, AFrameIsDrawnOnlyWhenThePictureMayHaveChanged) {
     EXPECT_FALSE(image_due()) << "a button held still over a painted cell";
     mouse_b = 0;
     EXPECT_TRUE(image_due()) << "a button released";
+    EXPECT_FALSE(image_due());
+    retour_ecran();
+    EXPECT_TRUE(image_due()) << "the display came back from a switch away";
+    EXPECT_FALSE(image_due());
+}
+
+// A button held still over a cell that every generation changes back: each frame
+// that repaints or re-erases it is drawn, the frames between ticks are not.
+// periode: frames per tick (1 at 10 ms, about 50 at 500 ms).
+void bouton_tenu(int bouton, int avant_tick, int apres_tick, int periode) {
+    mouse_x = mouse_y = 200;
+    mouse_b = bouton;
+    vie = 1;
+    image_due();
+    for (int t = 0; t < 3; t++) {
+        temps();
+        EXPECT_TRUE(image_due()) << "a generation";
+        EXPECT_EQ(ncel[201][201], apres_tick) << "the generation undid the button";
+        EXPECT_TRUE(image_due()) << "the button changed the cell again";
+        EXPECT_EQ(ncel[201][201], avant_tick);
+        for (int i = 1; i < periode; i++) ASSERT_FALSE(image_due()) << "nothing changed, frame " << i;
+    }
+}
+
+TEST_F(Pacing, AHeldStillButtonShowsTheCellItKeepsChanging) {
+    for (int periode : {1, 50}) {
+        etat_initial();
+        bouton_tenu(1, 1, 0, periode);  // a lone live cell dies in each generation
+        etat_initial();
+        inverse();  // every cell alive; they survive with 7 or 8 neighbours, the erased one is born
+        r_survie[7] = r_survie[8] = r_vie[8] = 1;
+        bouton_tenu(2, 0, 1, periode);
+    }
+}
+
+TEST_F(Pacing, TheCursorStandsWhereTheInputStageReadThePointer) {
+    mouse_x = 100;
+    mouse_y = 300;
+    image_due();
+    mouse_x = 400;  // the pointer moves while the frame is drawn
+    dessiner();
+    EXPECT_EQ(getpixel(buffer, 102, 300), blanc);
+    EXPECT_EQ(getpixel(buffer, 98, 300), blanc);
+    EXPECT_NE(getpixel(buffer, 402, 300), blanc);
 }
 
 TEST_F(Pacing, DrawingClearsThenDrawsCellsThenTheOverlay) {
