@@ -1,7 +1,7 @@
 // The application shell: start-up, the frame's stages, pacing and input.
 // vie and delta are written by start-up and the input stage; tick by the timer
 // callback temps (1) and the pacing stage (0); akey, gui and souris_x/y by the input stage;
-// sortie by the signal handlers and the close-button callback (systeme.cpp).
+// sortie by the signal handlers, the close-button callback and the X error handler (systeme.cpp).
 #pragma once
 
 #include <atomic>
@@ -16,12 +16,16 @@ extern int gui;                // 1: the parameter panel is shown
 extern int souris_x, souris_y;  // the pointer in the picture, as the input stage read it:
                                 // painting and the cursor both use it
 extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
-                                 // 0 for a close request, 128 + n for signal n
+                                 // 0 for a close request, 128 + n for signal n, 1 for an X error
 
 int demarrer();  // brings up the library, the display and the world; 0 on success
-void arreter();  // shuts down in order: mouse, timer, back buffer, library
-void ecoute_systeme();  // after allegro_init: signals and the close button set sortie; a lost
-                        // display ends the program (status 1); 1 ms sleeps on Windows
+void arreter();  // shuts down in order: mouse, timer, back buffer, library; signals act at once
+                 // meanwhile, and an X error met on the way is reported after
+void ecoute_systeme();  // after allegro_init: signals, the close button and X errors set sortie;
+                        // a lost display ends the program (status 1); 1 ms sleeps on Windows
+void signaux_immediats();  // from now on SIGINT, SIGTERM and SIGHUP end the process at once (128 + n)
+bool ecran_perdu();        // true when the screen's windows are gone or an X error was met
+void rapport_systeme();    // after the shutdown: says which X error ended the program, if one did
 int echec(const char *quoi);  // leaves the library, then says why the program stops; returns 1
 
 void temps();    // timer callback: sets tick, nothing else

@@ -62,11 +62,13 @@ int demarrer() {
 }
 
 void arreter() {
+    signaux_immediats();
     remove_mouse();
     remove_timer();
     destroy_bitmap(buffer);
     buffer = nullptr;
     allegro_exit();
+    rapport_systeme();
 }
 
 bool cadence() {

@@ -1,6 +1,6 @@
 // How the desktop asks the program to end (signals, the window's close button, the
-// loss of the X display) and how finely it sleeps. What differs between platforms
-// stays in this file.
+// loss of the X display, X errors such as a destroyed window) and how finely it
+// sleeps. What differs between platforms stays in this file.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +9,8 @@
 
 #if defined(ALLEGRO_WITH_XWINDOWS)
 #include <X11/Xlib.h>
+#include <xalleg.h>
+#include <allegro/platform/aintunix.h>
 #elif defined(ALLEGRO_WINDOWS)
 #include <winalleg.h>
 #endif
@@ -20,12 +22,29 @@ static void signal_recu(int n) { sortie.store(128 + n); }
 static void fermeture() { sortie.store(0); }
 END_OF_FUNCTION(fermeture)
 
+// Once the loop has ended nothing reads sortie: a signal ends the process at once,
+// so that a shutdown that hangs can never keep the user from stopping it.
+static void signal_final(int n) { std::_Exit(128 + n); }
+
 #if defined(ALLEGRO_WITH_XWINDOWS)
+static std::atomic<int> erreur_x{0}, requete_x{0};  // the first X error: its code and request
+
 // Xlib ends the process once this returns, through exit and the library's
 // shutdown, which waits on the lost connection and aborts. Leave at once instead.
 static int affichage_perdu(Display *) {
     std::fputs("vorplane: the X display was lost\n", stderr);
     std::_Exit(1);
+}
+
+// Xlib's default handler calls exit from whatever thread met the error, inside the
+// library's lock, and the library's shutdown then waits on it. This one notes the
+// first error, asks the loop to end with status 1 and makes no X request; later
+// errors, such as those of a shutdown on a destroyed window, are ignored.
+static int erreur_protocole(Display *, XErrorEvent *e) {
+    int aucune = 0, encours = -1;
+    if (erreur_x.compare_exchange_strong(aucune, e->error_code)) requete_x.store(e->request_code);
+    sortie.compare_exchange_strong(encours, 1);
+    return 0;
 }
 #endif
 
@@ -43,7 +62,40 @@ void ecoute_systeme() {
     set_close_button_callback(fermeture);
 #if defined(ALLEGRO_WITH_XWINDOWS)
     XSetIOErrorHandler(affichage_perdu);
+    XSetErrorHandler(erreur_protocole);
 #elif defined(ALLEGRO_WINDOWS)
     timeBeginPeriod(1);
+#endif
+}
+
+void signaux_immediats() {
+    std::signal(SIGINT, signal_final);
+    std::signal(SIGTERM, signal_final);
+#if defined(SIGHUP)
+    std::signal(SIGHUP, signal_final);
+#endif
+}
+
+// A mode change waits until its window is mapped, which a destroyed window never
+// is: ask the server about both of the library's windows first.
+bool ecran_perdu() {
+#if defined(ALLEGRO_WITH_XWINDOWS)
+    if (!_xwin.display) return false;
+    XWindowAttributes a;
+    XLOCK();
+    const bool vivant = XGetWindowAttributes(_xwin.display, _xwin.wm_window, &a) &&
+                        XGetWindowAttributes(_xwin.display, _xwin.window, &a);
+    XUNLOCK();
+    return !vivant || erreur_x.load() != 0;
+#else
+    return false;
+#endif
+}
+
+void rapport_systeme() {
+#if defined(ALLEGRO_WITH_XWINDOWS)
+    if (erreur_x.load() != 0)
+        std::fprintf(stderr, "vorplane: the X server refused a request (error %d, request %d): "
+                     "was the window destroyed?\n", erreur_x.load(), requete_x.load());
 #endif
 }

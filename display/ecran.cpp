@@ -37,7 +37,7 @@ int ouvre_ecran() {
 // The back buffer is a memory bitmap and outlives the mode; only the colours
 // may need making again, should the new mode lay its pixels out otherwise.
 void bascule_ecran() {
-    if (!gfx_driver) return;
+    if (!gfx_driver || ecran_perdu()) return;
     garde_couleurs();
     if (mode(!ecran_plein) != 0 && mode(ecran_plein) != 0) std::exit(echec(SANS_MODE));
     refait_couleurs();

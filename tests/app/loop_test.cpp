@@ -1,4 +1,6 @@
-// Pacing and the drawing stages of a frame.
+// Pacing, the drawing stages of a frame, and signals around the shutdown.
+#include <csignal>
+
 #include "headless.h"
 
 namespace {
@@ -131,6 +133,21 @@ TEST_F(Pacing, DrawingClearsThenDrawsCellsThenTheOverlay) {
     EXPECT_EQ(getpixel(buffer, 200, 100), 0) << "the buffer is cleared first";
     EXPECT_EQ(getpixel(buffer, 0, 0), bleu) << "the border comes over the cells";
     EXPECT_EQ(nombre, 1);
+}
+
+// While the loop runs a signal only asks it to end; once the shutdown has begun,
+// it ends the process at once, so that no shutdown can trap the user.
+TEST(ShutdownDeathTest, ASignalAfterTheLoopEndsTheProcessAtOnce) {
+    EXPECT_EXIT(
+        {
+            ecoute_systeme();
+            std::raise(SIGTERM);
+            if (sortie != 128 + SIGTERM) std::_Exit(2);
+            arreter();
+            std::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(128 + SIGTERM), "");
 }
 
 }  // namespace

@@ -340,6 +340,21 @@ def desktop(program, glyphs):
               "status %d after the display was lost; output: %r" % (status, s.output()))
 
 
+def destroyed(program, _glyphs):
+    """A destroyed window ends the program in order with status 1 and a message: at once in
+    a window; in full screen, where nothing draws on it, at the next F11 or Escape."""
+    for windowed, after in ((True, None), (False, "F11"), (False, "Escape")):
+        with Session(program) as s:
+            if windowed:
+                s.key("F11", until=lambda _: s.windowed(), what="a window")
+            s.run("xdotool", "search", "--name", "^vorplane$", "windowclose")
+            if after:
+                s.key(after)
+            s.ends(1, "the window was destroyed" + (", then " + after if after else ""))
+            check("window" in s.output() and "X Error" not in s.output(),
+                  "not the program's own message: %r" % s.output())
+
+
 def no_display(program, _glyphs):
     """Without an X display the program leaves with a message and a failure status, not a signal."""
     for name, env in (("DISPLAY unset", {k: v for k, v in os.environ.items() if k != "DISPLAY"}),
@@ -353,7 +368,7 @@ def no_display(program, _glyphs):
 
 
 SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, desktop,
-                                     no_display)}
+                                     destroyed, no_display)}
 
 
 def main():
