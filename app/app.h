@@ -21,6 +21,7 @@ extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit 
 int demarrer();  // brings up the library, the display and the world; 0 on success
 void arreter();  // shuts down in order: mouse, timer, back buffer, library; signals act at once
                  // meanwhile, and an X error met on the way is reported after
+void nomme_fenetre();   // before allegro_init: the window's title, class (WM_CLASS) and icon on X11
 void ecoute_systeme();  // after allegro_init: signals, the close button and X errors set sortie;
                         // a lost display ends the program (status 1); 1 ms sleeps on Windows
 void signaux_immediats();  // from now on SIGINT, SIGTERM and SIGHUP end the process at once (128 + n)

@@ -33,6 +33,7 @@ int echec(const char *quoi) {
 }
 
 int demarrer() {
+    nomme_fenetre();
     if (allegro_init() != 0) {
         std::fprintf(stderr,
                      "vorplane: the Allegro library could not start; most often no X display could be "

@@ -11,6 +11,9 @@
 #include <X11/Xlib.h>
 #include <xalleg.h>
 #include <allegro/platform/aintunix.h>
+
+#include "app/icone.xpm"
+extern void *allegro_icon;  // the library's, read when it creates its window; no header declares it
 #elif defined(ALLEGRO_WINDOWS)
 #include <winalleg.h>
 #endif
@@ -47,6 +50,15 @@ static int erreur_protocole(Display *, XErrorEvent *e) {
     return 0;
 }
 #endif
+
+// allegro_init creates the managed window with its title, class and icon: the
+// project's must be in place before, as later they would reach only the inner window.
+void nomme_fenetre() {
+#if defined(ALLEGRO_WITH_XWINDOWS)
+    xwin_set_window_name("vorplane", "vorplane");
+    allegro_icon = const_cast<char **>(icone_xpm);
+#endif
+}
 
 // After allegro_init, whose own handlers for these signals would shut the
 // library down from inside the signal and abort. Windows wakes sleeping threads

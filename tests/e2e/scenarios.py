@@ -308,8 +308,8 @@ def escape(program, _glyphs):
 
 
 def desktop(program, glyphs):
-    """F11 takes the picture into a 640 x 480 window and back, the world still running and
-    the panel still shown; a close request ends the program with status 0, Ctrl-C (SIGINT)
+    """F11 takes the picture into a 640 x 480 window of class vorplane and back, the world
+    still running and the panel still shown; a close request ends the program with status 0, Ctrl-C (SIGINT)
     with 130 and SIGTERM with 143, silently; losing the display ends it with a message."""
     steady = [y for top in (111, 140, 150, 190, 210, 230, 250) for y in range(top, top + 8)]
     below = slice(330 * WIDTH, 470 * WIDTH)  # rows under the panel, clear of the cursor's row
@@ -321,6 +321,9 @@ def desktop(program, glyphs):
         for windowed in (True, False):
             s.key("F11", until=lambda _: s.windowed() == windowed,
                   what="a window" if windowed else "full screen")
+            if windowed:  # the window is the project's, so that docks match it to the menu entry
+                check(s.run("xdotool", "search", "--name", "^vorplane$") ==
+                      s.run("xdotool", "search", "--class", "^vorplane$"), "WM_CLASS is not vorplane")
             a = s.wait_for(p.reads(steady), "the panel kept")
             s.wait_for(lambda sh: sh.pixels[below] != a.pixels[below], "the world still running")
         s.close_request()
