@@ -25,6 +25,8 @@ void nomme_fenetre();   // before allegro_init: the window's title, class (WM_CL
 void ecoute_systeme();  // after allegro_init: signals, the close button and X errors set sortie;
                         // a lost display ends the program (status 1); 1 ms sleeps on Windows
 void signaux_immediats();  // from now on SIGINT, SIGTERM and SIGHUP end the process at once (128 + n)
+bool mode_bascule();       // true when the last full-screen mode set switched the video mode
+bool taille_bureau(int *largeur, int *hauteur);  // the desktop's size (X11: the whole root window)
 bool ecran_perdu();        // true when the screen's windows are gone or an X error was met
 void rapport_systeme();    // after the shutdown: says which X error ended the program, if one did
 int echec(const char *quoi);  // leaves the library, then says why the program stops; returns 1

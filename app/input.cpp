@@ -15,7 +15,7 @@ static int px = -1, py = -1, pb = -1;  // the pointer and buttons the last input
 // The keys that act once per press; their state is recorded after the actions.
 static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8, KEY_SPACE, KEY_0,     KEY_1,    KEY_2,
                              KEY_3,  KEY_4,  KEY_5,  KEY_6,     KEY_7,     KEY_8,    KEY_ENTER,
-                             KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E, KEY_F11};
+                             KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E, KEY_F10, KEY_F11};
 
 void touche_frappee(int) { frappe.store(1); }
 END_OF_FUNCTION(touche_frappee)
@@ -50,6 +50,7 @@ static void actions() {
     const bool shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
     for (int n = 0; n <= 8; n++)
         if (appui(KEY_0 + n)) shift ? bascule_vie(n) : bascule_survie(n);
+    if (appui(KEY_F10)) zoom_suivant();
     if (appui(KEY_F11)) bascule_ecran();
 }
 
@@ -65,6 +66,10 @@ static bool souris(int mx, int my, int b) {
     return ncel[mx + 1][my + 1] != avant;
 }
 
+// The cursor's circles reach two pixels round the pointer: wherever they fall wholly
+// off the picture, over the margin of a zoomed screen, the picture is the same.
+static bool montre(int x, int y) { return x >= -2 && y >= -2 && x < LARGEUR + 2 && y < HAUTEUR + 2; }
+
 static bool une_touche() {
     for (int k = 1; k < KEY_MAX; k++)
         if (key[k]) return true;
@@ -76,12 +81,12 @@ bool entrees() {
     if (mouse_needs_poll()) poll_mouse();
     actions();
     for (int k : fronts) akey[k] = key[k] != 0;
-    souris_x = mouse_x, souris_y = mouse_y;
+    vers_image(mouse_x, mouse_y, &souris_x, &souris_y);
     const int b = mouse_b;
     const bool peint = souris(souris_x, souris_y, b);
     const bool touche = une_touche(), frappee = frappe.exchange(0), revenu = ecran_revenu();
-    const bool change = peint || touche || touche_avant || frappee || revenu || souris_x != px ||
-                        souris_y != py || b != pb;
+    const bool bouge = (souris_x != px || souris_y != py) && (montre(souris_x, souris_y) || montre(px, py));
+    const bool change = peint || touche || touche_avant || frappee || revenu || bouge || b != pb;
     touche_avant = touche;
     px = souris_x, py = souris_y, pb = b;
     return change;

@@ -104,6 +104,20 @@ bool ecran_perdu() {
 #endif
 }
 
+// X11 full screen switches the video mode only where VidMode offers 640x480 or
+// more on a local display; DirectDraw's full screen is a real 640x480 mode.
+bool mode_bascule() {
+#if defined(ALLEGRO_WITH_XWINDOWS) && defined(ALLEGRO_XWINDOWS_WITH_XF86VIDMODE)
+    return _xwin.mode_switched != 0;
+#elif defined(ALLEGRO_WITH_XWINDOWS)
+    return false;
+#else
+    return true;
+#endif
+}
+
+bool taille_bureau(int *largeur, int *hauteur) { return get_desktop_resolution(largeur, hauteur) == 0; }
+
 void rapport_systeme() {
 #if defined(ALLEGRO_WITH_XWINDOWS)
     if (erreur_x.load() != 0)

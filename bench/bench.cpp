@@ -1,5 +1,6 @@
 // Times photo + vivre and the cell layer against the plain reference of
-// tests/reference.h, headless, and ends with a table of medians and ratios.
+// tests/reference.h, headless, and ends with a table of medians and ratios; then
+// the presentation of a frame at zooms 1 to 4, against the library's stretch_blit.
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
@@ -83,6 +84,32 @@ void cellules(benchmark::State &st, Voie v) {
     simd = natif;
 }
 
+// A frame presented on a 32-bit screen the size that gives zoom z (a memory bitmap:
+// the X server's share is not counted). etire writes the zoomed lines through the
+// colour table; the library's way is stretch_blit at 16 bits, then one blit that
+// converts to 32.
+const int ecrans[][2] = {{640, 480}, {1920, 1080}, {1920, 1440}, {3840, 2160}};
+
+void presente(benchmark::State &st, int z, bool bibliotheque) {
+    installe(seize_etats);
+    afficher();
+    BITMAP *ecran = create_bitmap_ex(32, ecrans[z - 1][0], ecrans[z - 1][1]);
+    BITMAP *grand = create_bitmap_ex(16, LARGEUR * z, HAUTEUR * z);
+    place_image(ecran->w, ecran->h, z, 32);
+    for (auto _ : st) {
+        if (bibliotheque) {
+            stretch_blit(buffer, grand, 0, 0, LARGEUR, HAUTEUR, 0, 0, grand->w, grand->h);
+            blit(grand, ecran, 0, 0, (ecran->w - grand->w) / 2, (ecran->h - grand->h) / 2, grand->w, grand->h);
+        } else {
+            etire(ecran);
+        }
+        benchmark::ClobberMemory();
+    }
+    place_image(LARGEUR, HAUTEUR, 1, 16);
+    destroy_bitmap(grand);
+    destroy_bitmap(ecran);
+}
+
 // The console output, then one line per case: the medians in ms and plain / fast.
 struct Tableau : benchmark::ConsoleReporter {
     std::map<std::string, double> mediane;
@@ -104,6 +131,14 @@ struct Tableau : benchmark::ConsoleReporter {
             if (t[0] <= 0 || t[1] <= 0 || t[2] <= 0) continue;
             std::printf("%-34s %9.4f %9.4f %9.3f %10.1fx %10.1fx\n", c.c_str(), t[0], t[1], t[2], t[2] / t[0],
                         t[2] / t[1]);
+        }
+        std::printf("\npresenting a frame on a 32-bit screen, medians, ms\n%-34s %9s %13s\n", "zoom", "etire",
+                    "stretch_blit");
+        for (int z = 1; z <= 4; z++) {
+            const std::string c = "present, zoom " + std::to_string(z);
+            std::printf("%-34s %9.4f %13.4f\n", (c + " on " + std::to_string(ecrans[z - 1][0]) + "x" +
+                        std::to_string(ecrans[z - 1][1])).c_str(), mediane[c + "/etire"],
+                        mediane[c + "/stretch_blit"]);
         }
     }
 };
@@ -133,6 +168,14 @@ int main(int argc, char **argv) {
         inscrit(tab, std::string("photo+vivre, ") + m->nom,
                 [m](benchmark::State &st, Voie v) { pas(st, m, v); });
     inscrit(tab, "clear + cell layer, 16 states", cellules);
+    for (int z = 1; z <= 4; z++)
+        for (bool b : {false, true})
+            benchmark::RegisterBenchmark(("present, zoom " + std::to_string(z) + (b ? "/stretch_blit" : "/etire")).c_str(),
+                                         presente, z, b)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(5)
+                ->ReportAggregatesOnly(true)
+                ->MinTime(0.1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks(&tab);
     benchmark::Shutdown();

@@ -1,46 +1,214 @@
-// The screen: its mode, full screen or a window, and the presentation of the
-// back buffer on it.
+// The screen: its mode, full screen or a window, the zoom at which it shows the
+// 640 x 480 picture, where the picture stands, the pointer's place in the picture,
+// and the presentation of the back buffer.
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/app.h"
 #include "display/display.h"
 #include "world/world.h"
 
+#include <allegro/internal/aintern.h>  // the library's colour conversion blitter
+
 const char SANS_MODE[] = "cannot set a 640x480 16-bit mode, full screen or windowed";
-static int ecran_plein;                 // 1: the mode now set is full screen, 0: a window
-static std::atomic<int> revenu{0};      // 1: the display came back since the last look
+static int ecran_plein;             // 1: the mode now set is full screen, 0: a window
+static int zoom = 1;                // each picture pixel is a zoom x zoom block of the screen
+static int gauche, haut;            // the picture's top-left corner on the screen
+static int plus_grand = 1;          // the largest zoom the current mode can show
+static int choix[2];                // the zoom chosen with F10, window [0] and full screen [1]; 0: the largest
+static int direct = 1;              // 1: the screen is the 640x480 16-bit picture itself
+static uint32_t teinte[1 << 16];    // each 16-bit picture pixel in the zoomed screen's depth
+static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row
+static std::atomic<int> revenu{0};  // 1: the display came back since the last look
 
 void retour_ecran() { revenu.store(1); }
 END_OF_FUNCTION(retour_ecran)
 
 bool ecran_revenu() { return revenu.exchange(0) != 0; }
 
-// The 640x480 16-bit mode, full screen (p = 1) or in a window (p = 0); 0 on success.
-// Every mode set forgets the switch callbacks, and DirectDraw's full screen loses
-// its picture when the user switches away: hence the callback, after each set.
-static int mode(int p) {
-    if (set_gfx_mode(p ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED, LARGEUR, HAUTEUR, 0, 0) != 0)
-        return -1;
-    ecran_plein = p;
+int zoom_max(int largeur, int hauteur, int plein) {
+    if (!plein) largeur = largeur * 9 / 10, hauteur = hauteur * 9 / 10;
+    int z = largeur / LARGEUR < hauteur / HAUTEUR ? largeur / LARGEUR : hauteur / HAUTEUR;
+    return z < 1 ? 1 : z > ZOOM_MAX ? ZOOM_MAX : z;
+}
+
+// Rounds down, also left of and above the picture.
+static int en_bas(int a, int z) { return a >= 0 ? a / z : -((z - 1 - a) / z); }
+
+void vers_image(int sx, int sy, int *x, int *y) {
+    *x = en_bas(sx - gauche, zoom);
+    *y = en_bas(sy - haut, zoom);
+}
+
+// Every 16-bit pixel in the given depth (16 or 32), converted by the library's own blitter:
+// the one its X11 and DirectDraw windows use to show a 16-bit screen on a deeper
+// desktop, so that a zoomed picture has the very colours of an unzoomed one.
+static void fais_teintes(int profondeur) {
+    static uint16_t tous[1 << 16];
+    for (int c = 0; c < 1 << 16; c++) tous[c] = static_cast<uint16_t>(c);
+    COLORCONV_BLITTER_FUNC *convertit = profondeur == 16 ? nullptr : _get_colorconv_blitter(16, profondeur);
+    if (!convertit) {
+        for (int c = 0; c < 1 << 16; c++) teinte[c] = static_cast<uint32_t>(c);
+        return;
+    }
+    GRAPHICS_RECT de = {256, 256, 256 * 2, tous}, vers = {256, 256, 256 * 4, teinte};
+    convertit(&de, &vers);
+    _release_colorconv_blitter(convertit);
+}
+
+int teinte_ecran(int c) { return static_cast<int>(teinte[c & 0xffff]); }
+
+void place_image(int largeur, int hauteur, int z, int profondeur) {
+    zoom = z;
+    gauche = (largeur - LARGEUR * z) / 2;
+    haut = (hauteur - HAUTEUR * z) / 2;
+    direct = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
+    fais_teintes(profondeur);
+}
+
+// n bytes from s to d. On x86 the stores bypass the cache: a zoomed picture is
+// megabytes that this process never reads back, and plain stores would read each
+// line of the screen first. Callers end a run of copies with fin_copies.
+static void copie(char *d, const char *s, size_t n) {
+#if defined(__SSE2__)
+    for (; (reinterpret_cast<uintptr_t>(d) & 15) && n; n--) *d++ = *s++;
+    for (; n >= 16; n -= 16, d += 16, s += 16)
+        _mm_stream_si128(reinterpret_cast<__m128i *>(d), _mm_loadu_si128(reinterpret_cast<const __m128i *>(s)));
+#endif
+    std::memcpy(d, s, n);
+}
+
+static void fin_copies() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+// The picture zoomed into dest, a row at a time, each row written zoom times; what
+// lies around the picture is not touched.
+template <typename T> static void etire_en(BITMAP *dest) {
+    T *l = reinterpret_cast<T *>(ligne);
+    const int n = LARGEUR * zoom;
+    acquire_bitmap(dest);
+    for (int y = 0; y < HAUTEUR; y++) {
+        const uint16_t *src = reinterpret_cast<const uint16_t *>(buffer->line[y]);
+        for (int x = 0, i = 0; x < LARGEUR; x++, i += zoom) {
+            const T v = static_cast<T>(teinte[src[x]]);
+            for (int k = 0; k < zoom; k++) l[i + k] = v;
+        }
+        for (int k = 0; k < zoom; k++) {
+            T *d = reinterpret_cast<T *>(bmp_write_line(dest, haut + y * zoom + k)) + gauche;
+            copie(reinterpret_cast<char *>(d), reinterpret_cast<const char *>(l), n * sizeof(T));
+        }
+    }
+    fin_copies();
+    bmp_unwrite_line(dest);
+    release_bitmap(dest);
+}
+
+void etire(BITMAP *dest) {
+    if (bitmap_color_depth(dest) == 32)
+        etire_en<uint32_t>(dest);
+    else
+        etire_en<uint16_t>(dest);
+}
+
+void presenter() {
+    if (direct)
+        blit(buffer, screen, 0, 0, 0, 0, LARGEUR, HAUTEUR);
+    else
+        etire(screen);
+}
+
+// The zoomed screen takes a 32-bit desktop's depth, where nothing converts the
+// pixels again; on any other desktop it stays at 16 bits.
+static int profondeur_zoom() { return desktop_color_depth() == 32 ? 32 : 16; }
+
+// One mode set. Each forgets the switch callbacks, and DirectDraw's full screen
+// loses its picture when the user switches away: hence the callback, after each.
+// The colour depth in force stays 16, that of the buffer and of every colour made.
+static int essaie(int carte, int largeur, int hauteur, int z, int profondeur) {
+    set_color_depth(profondeur);
+    const int r = set_gfx_mode(carte, largeur, hauteur, 0, 0);
+    set_color_depth(16);
+    if (r != 0) return -1;
     set_display_switch_callback(SWITCH_IN, retour_ecran);
+    clear_bitmap(screen);
+    place_image(SCREEN_W, SCREEN_H, z, bitmap_color_depth(screen));
     return 0;
 }
+
+// Full screen: 640x480 first, and that is all where the library switched the video
+// mode. Otherwise the picture is zoomed in the desktop's own size, which switches
+// nothing, if a zoom above 1 fits it.
+static int mode_plein() {
+    if (essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16) != 0) return -1;
+    ecran_plein = 1;
+    plus_grand = 1;
+    int w, h;
+    if (mode_bascule() || !taille_bureau(&w, &h) || zoom_max(w, h, 1) == 1) return 0;
+    const int z = choix[1] ? choix[1] : zoom_max(w, h, 1);
+    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, z, profondeur_zoom()) != 0)
+        return essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16);
+    plus_grand = zoom_max(w, h, 1);
+    return 0;
+}
+
+// A window 640z x 480z, z as chosen, else the largest within 90 % of the desktop.
+static int mode_fenetre() {
+    int w = 0, h = 0;
+    plus_grand = taille_bureau(&w, &h) ? zoom_max(w, h, 0) : 1;
+    const int z = choix[0] ? choix[0] : plus_grand;
+    if (essaie(GFX_AUTODETECT_WINDOWED, LARGEUR * z, HAUTEUR * z, z, z > 1 ? profondeur_zoom() : 16) != 0)
+        return -1;
+    ecran_plein = 0;
+    return 0;
+}
+
+static int mode(int p) { return p ? mode_plein() : mode_fenetre(); }
 
 int ouvre_ecran() {
     LOCK_VARIABLE(revenu);
     LOCK_FUNCTION(retour_ecran);
     set_color_depth(16);
-    return mode(1) == 0 || mode(0) == 0 ? 0 : -1;
+    if (mode_plein() == 0 || mode_fenetre() == 0) return 0;
+    choix[0] = 1;  // the plain 640x480 window, if a zoomed one was refused
+    return mode_fenetre();
 }
 
-// The back buffer is a memory bitmap and outlives the mode; only the colours
-// may need making again, should the new mode lay its pixels out otherwise.
+// Mode p, everything else kept: the back buffer is a memory bitmap and outlives
+// the mode; the colours are made again should the new mode lay pixels out otherwise.
+// False, with the mode before back, if p cannot be had; without either the program leaves.
+static bool change(int p, int choix_avant) {
+    const int avant = ecran_plein;
+    garde_couleurs();
+    const bool pris = mode(p) == 0;
+    if (!pris) {
+        choix[p] = choix_avant;
+        if (mode(avant) != 0) std::exit(echec(SANS_MODE));
+    }
+    refait_couleurs();
+    return pris;
+}
+
 void bascule_ecran() {
     if (!gfx_driver || ecran_perdu()) return;
-    garde_couleurs();
-    if (mode(!ecran_plein) != 0 && mode(ecran_plein) != 0) std::exit(echec(SANS_MODE));
-    refait_couleurs();
+    change(!ecran_plein, choix[!ecran_plein]);
 }
 
-void presenter() { blit(buffer, screen, 0, 0, 0, 0, LARGEUR, HAUTEUR); }
+void zoom_suivant() {
+    if (!gfx_driver || plus_grand == 1 || ecran_perdu()) return;
+    const int avant = choix[ecran_plein];
+    choix[ecran_plein] = zoom % plus_grand + 1;
+    if (!ecran_plein) {
+        change(0, avant);
+        return;
+    }
+    clear_bitmap(screen);
+    place_image(SCREEN_W, SCREEN_H, choix[1], bitmap_color_depth(screen));
+}

@@ -140,7 +140,8 @@ using soak = Headless;  // lower case, so that `ctest -R soak` finds it
 // Also checks the loop's idle frames: whenever entrees and cadence say nothing
 // changed, a frame drawn anyway equals the one last shown (ecran). The pointer
 // sometimes moves while a frame is drawn and is back for the next input stage,
-// and the display sometimes loses its picture and comes back.
+// and the display sometimes loses its picture and comes back. Some stretches run
+// on a zoomed 1920 x 1080 screen, where the pointer also crosses the margin.
 TEST_F(soak, RandomInputKeepsEveryValueInRange) {
     const unsigned graine = lire_env("VORPLANE_SOAK_SEED", 20261207);
     const int images = static_cast<int>(lire_env("VORPLANE_SOAK_FRAMES", FRAMES));
@@ -155,9 +156,12 @@ TEST_F(soak, RandomInputKeepsEveryValueInRange) {
     vie = 1;
     Allure allures[std::size(touches)];
     int souris_bouge = 4;
-    const struct Noyau {  // the step and cell-layer kernels: both in turn, as the CPU allows
+    const struct Noyau {  // the step and cell-layer kernels in turn, as the CPU allows; the screen's zoom
         const int detecte = simd;
-        ~Noyau() { simd = detecte; }
+        ~Noyau() {
+            simd = detecte;
+            place_image(LARGEUR, HAUTEUR, 1, 16);
+        }
     } noyau;
     int generations = 0, sautees = 0;
     long cellules = 0;
@@ -168,6 +172,10 @@ TEST_F(soak, RandomInputKeepsEveryValueInRange) {
         if (f % 100 == 0) {
             souris_bouge = nouvelle_allure(g, allures);
             simd = noyau.detecte && g() % 2;
+            if (g() % 3 == 0)
+                place_image(1920, 1080, 2, 32);  // the pointer over a zoomed picture and its margin
+            else
+                place_image(LARGEUR, HAUTEUR, 1, 16);
         }
         bouge_touches(g, allures);
         bouge_souris(g, souris_bouge);

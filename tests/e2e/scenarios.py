@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from session import (ALIVE, BLACK, BLUE, FRESH, GREEN, HEIGHT, RED, WHITE, WIDTH, Failure, Session,
+from session import (ALIVE, BLACK, BLUE, FRESH, GREEN, HEIGHT, RED, WHITE, WIDTH, Failure, Session, View,
                      check, cursor_pixels, near, run_bounded)
 
 INTERIOR = (WIDTH - 2) * (HEIGHT - 2)
@@ -358,6 +358,58 @@ def destroyed(program, _glyphs):
                   "not the program's own message: %r" % s.output())
 
 
+GLIDER = [(1, 0), (2, 1), (0, 2), (1, 2), (2, 2)]  # heading right and down
+
+
+def zoom(program, _glyphs):
+    """On a 1920 x 1080 screen with a window manager: full screen shows the picture at zoom 2,
+    centred in black; a glider painted through the zoomed pointer moves; F11 gives a 1280 x 960
+    window, F10 a 640 x 480 one and back; every zoom shows the same colours."""
+    with Session(program, screen=(1920, 1080), window_manager=True, start_timeout=20) as s:
+        check(s.picture == (320, 60, 2), "full screen shows the picture at %s, (320, 60) at zoom 2 expected"
+              % (s.picture,))
+        sh = s.shot()
+        check(all(sh.rgb(x, y) == BLACK for x, y in ((0, 0), (319, 540), (1600, 540), (960, 59), (960, 1020),
+                                                     (1919, 1079))), "the margin is not black")
+        s.point(600, 440)
+        s.key("F6")
+        s.key("F1", until=lambda sh: not alive(View(sh, s.picture)), what="an empty world")
+        for dx, dy in GLIDER:
+            x, y = 100 + dx, 100 + dy
+            s.point(x, y)
+            s.button(1, lambda sh: all(near(c, ALIVE) for c in View(sh, s.picture).block(x, y)),
+                     "the block of cell (%d, %d) painted" % (x, y))
+        s.point(600, 440)
+        check(sorted(alive(s.view())) == sorted((100 + dx, 100 + dy) for dx, dy in GLIDER),
+              "the glider painted as %s" % alive(s.view()))
+        s.key("F5", until=lambda sh: min(alive(View(sh, s.picture)), default=(0, 0)) > (101, 0),
+              what="the glider moving")
+        seen = {2: exact_colours(s.view())}
+        for size, key in (((1280, 960), "F11"), ((640, 480), "F10"), ((1280, 960), "F10")):
+            s.key(key, until=lambda _: (s.window() or (0, 0, 0, 0))[2:] == size, what="a %dx%d window" % size)
+            x, y, w, h = s.window()  # the window manager's idea of where it stands may be off a little
+            shot = s.wait_for(lambda sh: sh.frame((x + w // 2, y + h // 2)), "the framed picture in the window")
+            s.picture = shot.frame((x + w // 2, y + h // 2))
+            check(s.picture[2] == w // WIDTH, "zoom %d in a %d-pixel wide window" % (s.picture[2], w))
+            seen[s.picture[2]] = exact_colours(View(shot, s.picture))
+        check(seen[1] == seen[2], "zoom 1 shows %s, zoom 2 %s" % (seen[1], seen[2]))
+        s.run("xdotool", "keydown", "Escape")
+        try:
+            s.ends(0, "Escape")
+        finally:
+            s.run("xdotool", "keyup", "Escape")
+
+
+def alive(view):
+    """The picture pixels in the alive colour, the frame aside."""
+    return [(x, y) for x, y, c in view.interior() if near(c, ALIVE)]
+
+
+def exact_colours(view):
+    """The exact colours of the frame and of the alive cells."""
+    return {"frame": view.rgb(0, 0), "alive": {c for _, _, c in view.interior() if near(c, ALIVE)}}
+
+
 def no_display(program, _glyphs):
     """Without an X display the program leaves with a message and a failure status, not a signal."""
     for name, env in (("DISPLAY unset", {k: v for k, v in os.environ.items() if k != "DISPLAY"}),
@@ -371,7 +423,7 @@ def no_display(program, _glyphs):
 
 
 SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, desktop,
-                                     destroyed, no_display)}
+                                     destroyed, zoom, no_display)}
 
 
 def main():

@@ -1,9 +1,10 @@
 """One run of the real program on its own virtual X server, driven like a user.
 
-A Session starts Xvfb on a free display (640 x 480, 24 bits), starts the program
-there, presses keys and mouse buttons with xdotool and reads the screen with xwd.
-Both processes are ended by their ids when the session closes, whatever happened,
-and die with the test if the test itself is killed.
+A Session starts Xvfb on a free display (640 x 480, 24 bits, unless told another
+size), with openbox as its window manager if asked, starts the program there, presses
+keys and mouse buttons with xdotool and reads the screen with xwd. Its processes are
+ended by their ids when the session closes, whatever happened, and die with the test
+if the test itself is killed.
 """
 import array
 import ctypes
@@ -41,6 +42,17 @@ def check(cond, message):
         raise Failure(message)
 
 
+def _widen(data, width, height, stride, byte_order):
+    """Rows of three-byte pixels as rows of four-byte ones, in the same byte order."""
+    out = bytearray(width * height * 4)
+    first = 0 if byte_order == 0 else 1  # where a pixel's three bytes start in its four
+    for y in range(height):
+        row, base = data[y * stride:y * stride + width * 3], y * width * 4
+        for i in range(3):
+            out[base + first + i:base + width * 4:4] = row[i::3]
+    return bytes(out)
+
+
 class Shot:
     """A screenshot of the root window: pixels as 0xRRGGBB, row-major."""
 
@@ -49,12 +61,17 @@ class Shot:
         header_size, width, height = head[0], head[4], head[5]
         byte_order, bpp, stride, ncolours = head[7], head[11], head[12], head[19]
         masks = head[14:17]
-        check(bpp == 32 and stride == width * 4 and masks == (0xFF0000, 0xFF00, 0xFF),
+        # Four bytes a pixel, or three (xwd's choice with a window manager on the screen).
+        check(((bpp == 32 and stride == width * 4) or (bpp == 24 and stride >= width * 3))
+              and masks == (0xFF0000, 0xFF00, 0xFF),
               "unexpected screenshot format: %d bits, stride %d, masks %s" % (bpp, stride, masks))
         start = header_size + ncolours * 12
+        data = data[start:start + stride * height]
+        if bpp == 24:
+            data = _widen(data, width, height, stride, byte_order)
         pixels = array.array("I")
         check(pixels.itemsize == 4, "no 32-bit array type")
-        pixels.frombytes(data[start:start + stride * height])
+        pixels.frombytes(data)
         if (byte_order == 0) != (sys.byteorder == "little"):
             pixels.byteswap()
         check(len(pixels) == width * height, "truncated screenshot")
@@ -82,8 +99,44 @@ class Shot:
     def interior(self):
         return self.region(1, 1, WIDTH - 2, HEIGHT - 2)
 
+    def frame(self, centre=None):
+        """(left, top, zoom) of the program's framed picture, found from the blue or red
+        frame across the row and column through centre (the screen's by default), or None
+        where there is none."""
+        def framing(c):
+            return near(c, BLUE) or near(c, RED)
+        mid_x, mid_y = centre or (self.width // 2, self.height // 2)
+        xs = [x for x in range(self.width) if framing(self.rgb(x, mid_y))]
+        ys = [y for y in range(self.height) if framing(self.rgb(mid_x, y))]
+        if len(xs) < 2 or len(ys) < 2:
+            return None
+        left, top, width, height = xs[0], ys[0], xs[-1] - xs[0] + 1, ys[-1] - ys[0] + 1
+        zoom = width // WIDTH
+        if zoom < 1 or width != WIDTH * zoom or height != HEIGHT * zoom:
+            return None
+        top_row = sum(framing(self.rgb(x, top)) for x in range(left, left + width))
+        return (left, top, zoom) if top_row > 0.9 * width else None
+
     def same_picture(self, other):
         return self.pixels == other.pixels
+
+
+class View(Shot):
+    """The program's picture on a shot, in picture pixels: pixel (x, y) is read at the
+    top-left screen pixel of its zoom x zoom block."""
+
+    def __init__(self, shot, picture):
+        self.shot = shot
+        self.left, self.top, self.zoom = picture
+        self.width, self.height = WIDTH, HEIGHT
+
+    def rgb(self, x, y):
+        return self.shot.rgb(self.left + x * self.zoom, self.top + y * self.zoom)
+
+    def block(self, x, y):
+        """The colours of every screen pixel of picture pixel (x, y)'s block."""
+        z = self.zoom
+        return {self.shot.rgb(self.left + x * z + i, self.top + y * z + j) for i in range(z) for j in range(z)}
 
 
 def run_bounded(name, seconds, test):
@@ -119,18 +172,25 @@ def _die_with_parent():
 class Session:
     """Xvfb plus the program; use as a context manager so both always end."""
 
-    def __init__(self, program, launcher=(), start_timeout=15):
+    def __init__(self, program, launcher=(), start_timeout=15, screen=(WIDTH, HEIGHT), window_manager=False):
         """launcher: the command that runs program (e.g. wine), none for a native one;
-        start_timeout: seconds to wait for the first frame."""
+        start_timeout: seconds to wait for the first frame; screen: Xvfb's size;
+        window_manager: run openbox on the display first."""
         self.command = [*launcher, program]
         self.start_timeout = start_timeout
+        self.screen = screen
+        self.window_manager = window_manager
         self.xvfb = None
+        self.wm = None
         self.proc = None
         self.display = None
+        self.picture = (0, 0, 1)  # left, top, zoom of the picture on the screen
 
     def __enter__(self):
         try:
             self._start_xvfb()
+            if self.window_manager:
+                self._start_openbox()
             self._launch()
         except BaseException:
             self.close()
@@ -146,7 +206,7 @@ class Session:
         self.xvfb_log = tempfile.TemporaryFile()
         try:
             self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(wr), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
+                ["Xvfb", "-displayfd", str(wr), "-screen", "0", "%dx%dx24" % self.screen,
                  "-nolisten", "tcp", "-noreset"],
                 pass_fds=(wr,), stdin=subprocess.DEVNULL, stdout=self.xvfb_log,
                 stderr=self.xvfb_log, preexec_fn=_die_with_parent)
@@ -162,18 +222,34 @@ class Session:
         self.display = ":" + number
         self.env = dict(os.environ, DISPLAY=self.display)
 
+    def _start_openbox(self):
+        """openbox on the display, ready once its own window exists."""
+        try:
+            self.wm = subprocess.Popen(["openbox"], env=self.env, stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       preexec_fn=_die_with_parent)
+        except FileNotFoundError:
+            raise Failure("openbox is not installed: run scripts/setup")
+        end = time.monotonic() + 10
+        while subprocess.run(["xdotool", "search", "--class", "openbox"], env=self.env,
+                             capture_output=True).returncode != 0 and self.wm.poll() is None:
+            check(time.monotonic() < end, "openbox did not start")
+            time.sleep(0.1)
+
     def _launch(self):
-        """Starts the program and waits until its first frame is on the screen."""
+        """Starts the program and waits until its first frame is on the screen; notes
+        where the picture stands (at (0, 0), unzoomed, on the default screen)."""
         self.proc_log = tempfile.TemporaryFile()
         self.proc = subprocess.Popen(self.command, env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=self.proc_log, stderr=self.proc_log,
                                      preexec_fn=_die_with_parent)
-        self.wait_for(lambda s: sum(near(c, BLUE) or near(c, RED) for _, _, c in s.ring()) > 2000,
-                      "the program's framed picture at (0, 0)", timeout=self.start_timeout)
+        shot = self.wait_for(lambda s: s.frame() is not None, "the program's framed picture",
+                             timeout=self.start_timeout)
+        self.picture = shot.frame()
 
     def close(self):
         """Ends the program, then Xvfb: asked first, so that Xvfb removes its socket, then forced."""
-        for p in (self.proc, self.xvfb):
+        for p in (self.proc, self.wm, self.xvfb):
             if p is not None and p.poll() is None:
                 p.terminate()
                 try:
@@ -198,6 +274,17 @@ class Session:
 
     def shot(self):
         return Shot(self.run("xwd", "-root", "-silent"))
+
+    def view(self):
+        return View(self.shot(), self.picture)
+
+    def point(self, x, y):
+        """Puts the pointer on the last screen pixel of picture pixel (x, y)'s block and waits
+        until the program draws its cursor round that picture pixel; returns the view."""
+        left, top, z = self.picture
+        self.run("xdotool", "mousemove", str(left + x * z + z - 1), str(top + y * z + z - 1))
+        return self.wait_for(lambda s: cursor_at(View(s, self.picture), x, y),
+                             "the cursor at picture pixel (%d, %d)" % (x, y))
 
     def wait_for(self, cond, what, timeout=5.0):
         """Screenshots until cond(shot) holds; fails naming what after timeout seconds."""
@@ -238,6 +325,17 @@ class Session:
             raise Failure("still running %d s after %s" % (timeout, what))
         check(got == status, "status %d after %s, %d expected; output: %s"
               % (got, what, status, self.output()))
+
+    def window(self):
+        """(x, y, width, height) of the program's visible window, or None in full screen,
+        where the library covers the screen with a nameless window of its own."""
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.env,
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
+        for w in r.stdout.decode().split():
+            out = self.run("xdotool", "getwindowgeometry", "--shell", w).decode()
+            g = dict(line.split("=", 1) for line in out.split())
+            return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+        return None
 
     def windowed(self):
         """True while the program shows its picture in its own 640 x 480 window rather than

@@ -1,0 +1,125 @@
+// The screen: the zoom that fits a screen, the zoomed picture, and the pointer's
+// place in the picture, checked against each other.
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+
+#include "headless.h"
+
+namespace {
+
+TEST(Zoom, TheLargestThatFitsTheScreenOrNinetyPercentOfItForAWindow) {
+    EXPECT_EQ(zoom_max(640, 480, 1), 1);
+    EXPECT_EQ(zoom_max(1920, 1080, 1), 2);
+    EXPECT_EQ(zoom_max(1920, 1080, 0), 2);
+    EXPECT_EQ(zoom_max(3840, 2160, 1), 4);
+    EXPECT_EQ(zoom_max(3840, 2160, 0), 4);
+    EXPECT_EQ(zoom_max(1280, 960, 1), 2);
+    EXPECT_EQ(zoom_max(1280, 960, 0), 1) << "a 1280 x 960 window would fill the screen";
+    EXPECT_EQ(zoom_max(1279, 960, 1), 1);
+    EXPECT_EQ(zoom_max(1024, 768, 0), 1);
+    EXPECT_EQ(zoom_max(320, 200, 1), 1) << "at least 1";
+    EXPECT_EQ(zoom_max(1 << 20, 1 << 20, 1), ZOOM_MAX);
+}
+
+// A screen of largeur x hauteur at zoom z, the picture placed as the mode set
+// places it; the program's own 640 x 480 16-bit screen again afterwards.
+struct Screen : Headless {
+    void TearDown() override { place_image(LARGEUR, HAUTEUR, 1, 16); }
+};
+
+uint32_t lu(BITMAP *b, int x, int y) {
+    return bitmap_color_depth(b) == 32 ? reinterpret_cast<uint32_t *>(b->line[y])[x]
+                                       : reinterpret_cast<uint16_t *>(b->line[y])[x];
+}
+
+// Every screen pixel shows the picture pixel the pointer there paints, in its
+// screen colour, and the margin is left alone.
+TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
+    const struct {
+        int largeur, hauteur, z, profondeur;
+    } cas[] = {{1920, 1080, 2, 32}, {3840, 2160, 4, 32}, {1920, 1080, 1, 32}, {1366, 768, 1, 16},
+               {1920, 1440, 3, 16}, {1280, 960, 2, 32}};
+    std::mt19937 g(7);
+    for (auto &c : cas) {
+        for (int y = 0; y < HAUTEUR; y++)
+            for (int x = 0; x < LARGEUR; x++) putpixel(buffer, x, y, static_cast<int>(g() & 0xffff));
+        BITMAP *ecran = create_bitmap_ex(c.profondeur, c.largeur, c.hauteur);
+        const int marque = makecol_depth(c.profondeur, 12, 34, 56);
+        clear_to_color(ecran, marque);
+        place_image(c.largeur, c.hauteur, c.z, c.profondeur);
+        etire(ecran);
+        int montres = 0;
+        for (int sy = 0; sy < c.hauteur; sy++)
+            for (int sx = 0; sx < c.largeur; sx++) {
+                int x, y;
+                vers_image(sx, sy, &x, &y);
+                const bool dedans = x >= 0 && y >= 0 && x < LARGEUR && y < HAUTEUR;
+                const uint32_t attendu = dedans ? static_cast<uint32_t>(teinte_ecran(getpixel(buffer, x, y)))
+                                                : static_cast<uint32_t>(marque);
+                ASSERT_EQ(lu(ecran, sx, sy), attendu) << c.largeur << "x" << c.hauteur << " zoom " << c.z
+                                                      << ", screen pixel " << sx << "," << sy;
+                montres += dedans;
+            }
+        EXPECT_EQ(montres, LARGEUR * HAUTEUR * c.z * c.z) << "the whole picture, each pixel a z x z block";
+        int x, y;
+        vers_image((c.largeur - LARGEUR * c.z) / 2, (c.hauteur - HAUTEUR * c.z) / 2, &x, &y);
+        EXPECT_EQ(x, 0) << "centred";
+        EXPECT_EQ(y, 0);
+        destroy_bitmap(ecran);
+    }
+}
+
+// The library's conversion, which its own windows use for a 16-bit screen on a
+// 32-bit desktop: every colour within a step of its 16-bit value, the extremes exact.
+TEST_F(Screen, ZoomedColoursAreTheSixteenBitOnesInThirtyTwoBits) {
+    place_image(1920, 1080, 2, 32);
+    EXPECT_EQ(teinte_ecran(makecol(0, 0, 0)), makecol32(0, 0, 0));
+    EXPECT_EQ(teinte_ecran(makecol(255, 255, 255)), makecol32(255, 255, 255));
+    EXPECT_EQ(teinte_ecran(makecol(0, 0, 255)), makecol32(0, 0, 255));
+    for (int c = 0; c < 1 << 16; c++) {
+        const int t = teinte_ecran(c);
+        ASSERT_LE(std::abs(getr32(t) - getr16(c)), 8) << c;
+        ASSERT_LE(std::abs(getg32(t) - getg16(c)), 4) << c;
+        ASSERT_LE(std::abs(getb32(t) - getb16(c)), 8) << c;
+    }
+}
+
+// Over a 1920 x 1080 screen at zoom 2 the picture stands at (320, 60).
+TEST_F(Screen, ThePointerPaintsTheBlockUnderItAndNothingOverTheMargin) {
+    place_image(1920, 1080, 2, 32);
+    mouse_b = 1;
+    const int marge[][2] = {{319, 500}, {100, 59}, {1600, 500}, {900, 1020}, {0, 0}, {1919, 1079}};
+    for (auto &p : marge) {
+        mouse_x = p[0], mouse_y = p[1];
+        entrees();
+    }
+    EXPECT_EQ(compte(0), LARGEUR * HAUTEUR) << "nothing painted from the margin";
+    mouse_x = 320 + 2 * 638 + 1, mouse_y = 60 + 2 * 478 + 1;  // the last pixel of the last paintable block
+    entrees();
+    EXPECT_EQ(ncel[639][479], 1);
+    mouse_x = 320 + 2 * 639, mouse_y = 60 + 2 * 100;  // the last column, which cannot be painted
+    entrees();
+    EXPECT_EQ(compte(1), 1);
+    EXPECT_EQ(souris_x, 639);
+    EXPECT_EQ(souris_y, 100);
+
+    mouse_b = 0;
+    mouse_x = 320 + 2 * 200, mouse_y = 60 + 2 * 150;
+    EXPECT_TRUE(entrees());
+    EXPECT_FALSE(entrees());
+    mouse_x += 1, mouse_y += 1;
+    EXPECT_FALSE(entrees()) << "within one block the picture does not change";
+    mouse_x += 1;
+    EXPECT_TRUE(entrees()) << "the next block";
+    mouse_x = 10, mouse_y = 10;
+    EXPECT_TRUE(entrees());
+    mouse_x = 20, mouse_y = 30;
+    EXPECT_FALSE(entrees()) << "within the margin, off the picture's edge, nothing changes";
+    EXPECT_EQ(souris_x, -150);
+    EXPECT_EQ(souris_y, -15);
+    dessiner();  // the cursor far off the picture is clipped away
+    EXPECT_EQ(getpixel(buffer, 0, 1), bleu);
+}
+
+}  // namespace
