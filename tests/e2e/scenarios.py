@@ -319,8 +319,8 @@ def desktop(program, glyphs):
         p.key("space", rows=steady)
         p.key("Right", rows=steady, delta=20)
         for windowed in (True, False):
-            s.key("F11", until=lambda _: s.windowed() == windowed,
-                  what="a window" if windowed else "full screen")
+            s.key("F11")  # a short press: held longer, the X server's auto-repeat would press it again
+            s.wait_for(lambda _: s.windowed() == windowed, "a window" if windowed else "full screen")
             if windowed:  # the window is the project's, so that docks match it to the menu entry
                 check(s.run("xdotool", "search", "--name", "^vorplane$") ==
                       s.run("xdotool", "search", "--class", "^vorplane$"), "WM_CLASS is not vorplane")
@@ -349,7 +349,8 @@ def destroyed(program, _glyphs):
     for windowed, after in ((True, None), (False, "F11"), (False, "Escape")):
         with Session(program) as s:
             if windowed:
-                s.key("F11", until=lambda _: s.windowed(), what="a window")
+                s.key("F11")
+                s.wait_for(lambda _: s.windowed(), "a window")
             s.run("xdotool", "search", "--name", "^vorplane$", "windowclose")
             if after:
                 s.key(after)
@@ -386,7 +387,8 @@ def zoom(program, _glyphs):
               what="the glider moving")
         seen = {2: exact_colours(s.view())}
         for size, key in (((1280, 960), "F11"), ((640, 480), "F10"), ((1280, 960), "F10")):
-            s.key(key, until=lambda _: (s.window() or (0, 0, 0, 0))[2:] == size, what="a %dx%d window" % size)
+            s.key(key)  # a short press: held longer, the X server's auto-repeat would press it again
+            s.wait_for(lambda _: (s.window() or (0, 0, 0, 0))[2:] == size, "a %dx%d window" % size)
             x, y, w, h = s.window()  # the window manager's idea of where it stands may be off a little
             shot = s.wait_for(lambda sh: sh.frame((x + w // 2, y + h // 2)), "the framed picture in the window")
             s.picture = shot.frame((x + w // 2, y + h // 2))
