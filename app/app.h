@@ -25,6 +25,11 @@ void nomme_fenetre();   // before allegro_init: the window's title, class (WM_CL
 void ecoute_systeme();  // after allegro_init: signals, the close button and X errors set sortie;
                         // a lost display ends the program (status 1); 1 ms sleeps on Windows
 void signaux_immediats();  // from now on SIGINT, SIGTERM and SIGHUP end the process at once (128 + n)
+void fenetre_initiale(int w, int h);  // before the first mode: the window where a w x h window
+                                      // mode shows it (Windows; elsewhere nothing)
+int pose_mode(int carte, int w, int h);  // set_gfx_mode without a virtual screen; on Windows the
+                                         // window thread is kept off the drawing lock meanwhile
+void quitte_bibliotheque();              // allegro_exit, made safe in the same way
 bool mode_bascule();       // true when the last full-screen mode set switched the video mode
 bool taille_bureau(int *largeur, int *hauteur);  // the desktop's size (X11: the whole root window)
 bool ecran_perdu();        // true when the screen's windows are gone or an X error was met

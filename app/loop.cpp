@@ -27,7 +27,7 @@ int echec(const char *quoi) {
     char raison[ALLEGRO_ERROR_SIZE];
     std::strncpy(raison, allegro_error, sizeof raison - 1);
     raison[sizeof raison - 1] = '\0';
-    allegro_exit();
+    quitte_bibliotheque();
     std::fprintf(stderr, "vorplane: %s%s%s\n", quoi, raison[0] ? ": " : "", raison);
     return 1;
 }
@@ -68,7 +68,7 @@ void arreter() {
     remove_timer();
     destroy_bitmap(buffer);
     buffer = nullptr;
-    allegro_exit();
+    quitte_bibliotheque();
     rapport_systeme();
 }
 

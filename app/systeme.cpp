@@ -1,6 +1,7 @@
 // How the desktop asks the program to end (signals, the window's close button, the
-// loss of the X display, X errors such as a destroyed window) and how finely it
-// sleeps. What differs between platforms stays in this file.
+// loss of the X display, X errors such as a destroyed window), how finely it sleeps,
+// how modes are set and left, and what the screen is. What differs between platforms
+// stays in this file.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,43 @@ extern void *allegro_icon;  // the library's, read when it creates its window; n
 #endif
 
 std::atomic<int> sortie{-1};
+
+#if defined(ALLEGRO_WINDOWS)
+// Allegro's DirectDraw drivers remember the window's rectangle at the first mode
+// and put the window back there whenever they leave a mode, full screen refused
+// included; they do it holding the library's drawing lock, through calls that the
+// library's window thread must answer, and that thread takes the same lock when the
+// window is activated, deactivated or painted. Born 0x0 at (-100, -100), the window
+// would leave the screen each time: Wine then unmaps it, a window manager moves the
+// focus away, and the two threads can wait on each other for ever; or Wine maps it
+// again before the manager has seen it go and the manager unmaps it after, for good.
+// So the window is first put on screen (fenetre_initiale), and while a mode is set
+// or left the window thread lets activation and painting pass.
+static std::atomic<bool> en_changement{false};
+
+static int avant_message(HWND fenetre, UINT message, WPARAM, LPARAM, int *retour) {
+    if (!en_changement.load()) return 1;
+    if (message == WM_PAINT)
+        ValidateRect(fenetre, nullptr);
+    else if (message != WM_ACTIVATE)
+        return 1;
+    *retour = 0;
+    return 0;  // handled here
+}
+
+// A refused full screen can also leave the window minimised (Wine minimises an
+// exclusive window that loses the focus), and a minimised window has no client area.
+struct Changement {
+    Changement() {
+        HWND fenetre = win_get_window();
+        if (fenetre && IsIconic(fenetre)) ShowWindow(fenetre, SW_RESTORE);
+        en_changement.store(true);
+    }
+    ~Changement() { en_changement.store(false); }
+};
+#else
+struct Changement {};
+#endif
 
 // Both only set sortie: the loop ends at its top and shuts down in order.
 static void signal_recu(int n) { sortie.store(128 + n); }
@@ -77,7 +115,34 @@ void ecoute_systeme() {
     XSetErrorHandler(erreur_protocole);
 #elif defined(ALLEGRO_WINDOWS)
     timeBeginPeriod(1);
+    win_set_msg_pre_proc(avant_message);
 #endif
+}
+
+// Where Allegro's windowed driver centres a w x h client area in the work area.
+void fenetre_initiale(int w, int h) {
+#if defined(ALLEGRO_WINDOWS)
+    HWND fenetre = win_get_window();
+    RECT cadre{0, 0, w, h}, travail;
+    if (!fenetre || !AdjustWindowRect(&cadre, GetWindowLong(fenetre, GWL_STYLE), FALSE) ||
+        !SystemParametersInfo(SPI_GETWORKAREA, 0, &travail, 0))
+        return;
+    const int x = (travail.left + travail.right - w) / 2, y = (travail.top + travail.bottom - h) / 2;
+    SetWindowPos(fenetre, nullptr, x + cadre.left, y + cadre.top, cadre.right - cadre.left,
+                 cadre.bottom - cadre.top, SWP_NOZORDER | SWP_NOACTIVATE);
+#else
+    (void)w, (void)h;
+#endif
+}
+
+int pose_mode(int carte, int w, int h) {
+    [[maybe_unused]] Changement c;
+    return set_gfx_mode(carte, w, h, 0, 0);
+}
+
+void quitte_bibliotheque() {
+    [[maybe_unused]] Changement c;
+    allegro_exit();
 }
 
 void signaux_immediats() {

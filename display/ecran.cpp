@@ -134,7 +134,7 @@ static int profondeur_zoom() { return desktop_color_depth() == 32 ? 32 : 16; }
 // The colour depth in force stays 16, that of the buffer and of every colour made.
 static int essaie(int carte, int largeur, int hauteur, int z, int profondeur) {
     set_color_depth(profondeur);
-    const int r = set_gfx_mode(carte, largeur, hauteur, 0, 0);
+    const int r = pose_mode(carte, largeur, hauteur);
     set_color_depth(16);
     if (r != 0) return -1;
     set_display_switch_callback(SWITCH_IN, retour_ecran);
@@ -176,6 +176,7 @@ int ouvre_ecran() {
     LOCK_VARIABLE(revenu);
     LOCK_FUNCTION(retour_ecran);
     set_color_depth(16);
+    fenetre_initiale(LARGEUR, HAUTEUR);
     if (mode_plein() == 0 || mode_fenetre() == 0) return 0;
     choix[0] = 1;  // the plain 640x480 window, if a zoomed one was refused
     return mode_fenetre();
