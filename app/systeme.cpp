@@ -98,15 +98,20 @@ void nomme_fenetre() {
 #endif
 }
 
+// SIGINT, SIGTERM and SIGHUP (where there is one) to the handler f.
+static void signaux(void (*f)(int)) {
+    std::signal(SIGINT, f);
+    std::signal(SIGTERM, f);
+#if defined(SIGHUP)
+    std::signal(SIGHUP, f);
+#endif
+}
+
 // After allegro_init, whose own handlers for these signals would shut the
 // library down from inside the signal and abort. Windows wakes sleeping threads
 // every 15.6 ms unless asked for 1 ms: the 10 ms timer and the loop's rest need it.
 void ecoute_systeme() {
-    std::signal(SIGINT, signal_recu);
-    std::signal(SIGTERM, signal_recu);
-#if defined(SIGHUP)
-    std::signal(SIGHUP, signal_recu);
-#endif
+    signaux(signal_recu);
     LOCK_VARIABLE(sortie);
     LOCK_FUNCTION(fermeture);
     set_close_button_callback(fermeture);
@@ -145,13 +150,7 @@ void quitte_bibliotheque() {
     allegro_exit();
 }
 
-void signaux_immediats() {
-    std::signal(SIGINT, signal_final);
-    std::signal(SIGTERM, signal_final);
-#if defined(SIGHUP)
-    std::signal(SIGHUP, signal_final);
-#endif
-}
+void signaux_immediats() { signaux(signal_final); }
 
 // A mode change waits until its window is mapped, which a destroyed window never
 // is: ask the server about both of the library's windows first.
