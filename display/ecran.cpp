@@ -47,10 +47,16 @@ void vers_image(int sx, int sy, int *x, int *y) {
 
 // Every 16-bit pixel in the given depth (16 or 32), converted by the library's own blitter:
 // the one its X11 and DirectDraw windows use to show a 16-bit screen on a deeper
-// desktop, so that a zoomed picture has the very colours of an unzoomed one.
+// desktop, so that a zoomed picture has the very colours of an unzoomed one. That blitter
+// reads red in the top bits, but the picture's pixels are laid out as the library's 16-bit
+// shifts say: those of the last 16-bit mode set, or its default with blue on top where none
+// was, as when Windows starts straight in a zoomed 32-bit window. Each pixel is handed to
+// the blitter with its fields where it expects them.
 static void fais_teintes(int profondeur) {
     static uint16_t tous[1 << 16];
-    for (int c = 0; c < 1 << 16; c++) tous[c] = static_cast<uint16_t>(c);
+    for (int c = 0; c < 1 << 16; c++)
+        tous[c] = static_cast<uint16_t>(((c >> _rgb_r_shift_16) & 0x1f) << 11 |
+                                        ((c >> _rgb_g_shift_16) & 0x3f) << 5 | ((c >> _rgb_b_shift_16) & 0x1f));
     COLORCONV_BLITTER_FUNC *convertit = profondeur == 16 ? nullptr : _get_colorconv_blitter(16, profondeur);
     if (!convertit) {
         for (int c = 0; c < 1 << 16; c++) teinte[c] = static_cast<uint32_t>(c);

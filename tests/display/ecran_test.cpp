@@ -71,18 +71,31 @@ TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
 }
 
 // The library's conversion, which its own windows use for a 16-bit screen on a
-// 32-bit desktop: every colour within a step of its 16-bit value, the extremes exact.
+// 32-bit desktop laid out 0x00RRGGBB: every colour within a step of its 16-bit value,
+// the extremes exact, whichever way the picture's 16-bit pixels are laid out: the
+// library's default, blue on top, stays in force where no 16-bit mode was ever set,
+// as when Windows starts in a zoomed 32-bit window.
 TEST_F(Screen, ZoomedColoursAreTheSixteenBitOnesInThirtyTwoBits) {
-    place_image(1920, 1080, 2, 32);
-    EXPECT_EQ(teinte_ecran(makecol(0, 0, 0)), makecol32(0, 0, 0));
-    EXPECT_EQ(teinte_ecran(makecol(255, 255, 255)), makecol32(255, 255, 255));
-    EXPECT_EQ(teinte_ecran(makecol(0, 0, 255)), makecol32(0, 0, 255));
-    for (int c = 0; c < 1 << 16; c++) {
-        const int t = teinte_ecran(c);
-        ASSERT_LE(std::abs(getr32(t) - getr16(c)), 8) << c;
-        ASSERT_LE(std::abs(getg32(t) - getg16(c)), 4) << c;
-        ASSERT_LE(std::abs(getb32(t) - getb16(c)), 8) << c;
+    const int avant[] = {_rgb_r_shift_16, _rgb_g_shift_16, _rgb_b_shift_16,
+                         _rgb_r_shift_32, _rgb_g_shift_32, _rgb_b_shift_32};
+    _rgb_r_shift_32 = 16, _rgb_g_shift_32 = 8, _rgb_b_shift_32 = 0;
+    const int dispositions[][3] = {{11, 5, 0}, {0, 5, 11}};
+    for (auto &d : dispositions) {
+        _rgb_r_shift_16 = d[0], _rgb_g_shift_16 = d[1], _rgb_b_shift_16 = d[2];
+        place_image(1920, 1080, 2, 32);
+        EXPECT_EQ(teinte_ecran(makecol16(0, 0, 0)), 0x000000) << "red at bit " << d[0];
+        EXPECT_EQ(teinte_ecran(makecol16(255, 255, 255)), 0xffffff) << "red at bit " << d[0];
+        EXPECT_EQ(teinte_ecran(makecol16(0, 0, 255)), 0x0000ff) << "red at bit " << d[0];
+        EXPECT_EQ(teinte_ecran(makecol16(255, 0, 0)), 0xff0000) << "red at bit " << d[0];
+        for (int c = 0; c < 1 << 16; c++) {
+            const int t = teinte_ecran(c);
+            ASSERT_LE(std::abs(getr32(t) - getr16(c)), 8) << c << ", red at bit " << d[0];
+            ASSERT_LE(std::abs(getg32(t) - getg16(c)), 4) << c << ", red at bit " << d[0];
+            ASSERT_LE(std::abs(getb32(t) - getb16(c)), 8) << c << ", red at bit " << d[0];
+        }
     }
+    _rgb_r_shift_16 = avant[0], _rgb_g_shift_16 = avant[1], _rgb_b_shift_16 = avant[2];
+    _rgb_r_shift_32 = avant[3], _rgb_g_shift_32 = avant[4], _rgb_b_shift_32 = avant[5];
 }
 
 // Over a 1920 x 1080 screen at zoom 2 the picture stands at (320, 60).
