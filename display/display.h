@@ -50,5 +50,7 @@ void vers_image(int sx, int sy, int *x, int *y);
 // Zoom z on a largeur x hauteur screen of the given depth: the picture centred, and
 // the table of its colours in that depth made (at each mode set).
 void place_image(int largeur, int hauteur, int z, int profondeur);
-void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it; the margin untouched
+void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it, the margin untouched;
+                           // dest must be the one of the last call, as only rows changed since are
+                           // written (all after place_image or retour_ecran)
 int teinte_ecran(int c);   // a 16-bit picture pixel as the zoomed screen shows it

@@ -25,8 +25,13 @@ static int direct = 1;              // 1: the screen is the 640x480 16-bit pictu
 static uint32_t teinte[1 << 16];    // each 16-bit picture pixel in the zoomed screen's depth
 static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row
 static std::atomic<int> revenu{0};  // 1: the display came back since the last look
+static uint16_t montree[HAUTEUR][LARGEUR];  // the picture as the zoomed screen shows it
+static std::atomic<int> a_refaire{1};       // 1: the screen may not show montree any more
 
-void retour_ecran() { revenu.store(1); }
+void retour_ecran() {
+    revenu.store(1);
+    a_refaire.store(1);
+}
 END_OF_FUNCTION(retour_ecran)
 
 bool ecran_revenu() { return revenu.exchange(0) != 0; }
@@ -75,6 +80,7 @@ void place_image(int largeur, int hauteur, int z, int profondeur) {
     haut = (hauteur - HAUTEUR * z) / 2;
     direct = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
     fais_teintes(profondeur);
+    a_refaire.store(1);
 }
 
 // n bytes from s to d. On x86 the stores bypass the cache: a zoomed picture is
@@ -96,13 +102,17 @@ static void fin_copies() {
 }
 
 // The picture zoomed into dest, a row at a time, each row written zoom times; what
-// lies around the picture is not touched.
+// lies around the picture is not touched. Only rows that differ from those dest
+// already shows are written, all of them after a mode set or a switch away.
 template <typename T> static void etire_en(BITMAP *dest) {
     T *l = reinterpret_cast<T *>(ligne);
     const int n = LARGEUR * zoom;
+    const bool tout = a_refaire.exchange(0) != 0;
     acquire_bitmap(dest);
     for (int y = 0; y < HAUTEUR; y++) {
         const uint16_t *src = reinterpret_cast<const uint16_t *>(buffer->line[y]);
+        if (!tout && std::memcmp(src, montree[y], sizeof montree[y]) == 0) continue;
+        std::memcpy(montree[y], src, sizeof montree[y]);
         for (int x = 0, i = 0; x < LARGEUR; x++, i += zoom) {
             const T v = static_cast<T>(teinte[src[x]]);
             for (int k = 0; k < zoom; k++) l[i + k] = v;

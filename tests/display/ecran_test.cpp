@@ -2,6 +2,7 @@
 // place in the picture, checked against each other.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "headless.h"
@@ -25,7 +26,10 @@ TEST(Zoom, TheLargestThatFitsTheScreenOrNinetyPercentOfItForAWindow) {
 // A screen of largeur x hauteur at zoom z, the picture placed as the mode set
 // places it; the program's own 640 x 480 16-bit screen again afterwards.
 struct Screen : Headless {
-    void TearDown() override { place_image(LARGEUR, HAUTEUR, 1, 16); }
+    void TearDown() override {
+        place_image(LARGEUR, HAUTEUR, 1, 16);
+        ecran_revenu();
+    }
 };
 
 uint32_t lu(BITMAP *b, int x, int y) {
@@ -68,6 +72,39 @@ TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
         EXPECT_EQ(y, 0);
         destroy_bitmap(ecran);
     }
+}
+
+// The zoomed copy writes only the rows that changed since the last frame: over
+// random frames, a few pixels or many changed, it equals a copy written whole, also
+// when the screen lost its picture and came back.
+TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
+    BITMAP *ecran = create_bitmap_ex(32, 1400, 1000), *entier = create_bitmap_ex(32, 1400, 1000);
+    clear_bitmap(ecran);
+    clear_bitmap(buffer);
+    place_image(ecran->w, ecran->h, 2, 32);
+    std::mt19937 g(11);
+    int pertes = 0;
+    for (int f = 0; f < 60; f++) {
+        const int n = g() % 4 == 0 ? 20000 : static_cast<int>(g() % 20);
+        for (int i = 0; i < n; i++)
+            putpixel(buffer, static_cast<int>(g() % LARGEUR), static_cast<int>(g() % HAUTEUR), static_cast<int>(g() & 0xffff));
+        if (g() % 8 == 0) {  // the screen forgot its picture
+            clear_to_color(ecran, makecol32(1, 2, 3));
+            retour_ecran();
+            pertes++;
+        }
+        etire(ecran);
+        retour_ecran();
+        clear_bitmap(entier);
+        etire(entier);
+        for (int y = 20; y < 20 + 960; y++)  // the picture, 1280 x 960 at (60, 20)
+            ASSERT_EQ(std::memcmp(reinterpret_cast<uint32_t *>(ecran->line[y]) + 60,
+                                  reinterpret_cast<uint32_t *>(entier->line[y]) + 60, 1280 * sizeof(uint32_t)), 0)
+                << "frame " << f << ", screen row " << y;
+    }
+    EXPECT_GT(pertes, 3);
+    destroy_bitmap(entier);
+    destroy_bitmap(ecran);
 }
 
 // The library's conversion, which its own windows use for a 16-bit screen on a
