@@ -280,7 +280,7 @@ class Session:
 
     def point(self, x, y):
         """Puts the pointer on the last screen pixel of picture pixel (x, y)'s block and waits
-        until the program draws its cursor round that picture pixel; returns the view."""
+        until the program draws its cursor round that picture pixel; returns that screenshot."""
         left, top, z = self.picture
         self.run("xdotool", "mousemove", str(left + x * z + z - 1), str(top + y * z + z - 1))
         return self.wait_for(lambda s: cursor_at(View(s, self.picture), x, y),
@@ -338,12 +338,8 @@ class Session:
         return None
 
     def windowed(self):
-        """True while the program shows its picture in its own 640 x 480 window rather than
-        full screen, where the library covers the screen with a nameless window of its own."""
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.env,
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
-        return any(b"Geometry: 640x480" in self.run("xdotool", "getwindowgeometry", w)
-                   for w in r.stdout.decode().split())
+        """True while the program shows its picture in its own 640 x 480 window."""
+        return (self.window() or (0, 0, 0, 0))[2:] == (WIDTH, HEIGHT)
 
     def close_request(self):
         """Asks the program's window to close, as a window manager's close button does."""
