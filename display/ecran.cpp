@@ -200,17 +200,16 @@ int ouvre_ecran() {
 
 // Mode p, everything else kept: the back buffer is a memory bitmap and outlives
 // the mode; the colours are made again should the new mode lay pixels out otherwise.
-// False, with the mode before back, if p cannot be had; without either the program leaves.
-static bool change(int p, int choix_avant) {
+// If p cannot be had, the mode before comes back with its zoom choix_avant; without
+// either the program leaves.
+static void change(int p, int choix_avant) {
     const int avant = ecran_plein;
     garde_couleurs();
-    const bool pris = mode(p) == 0;
-    if (!pris) {
+    if (mode(p) != 0) {
         choix[p] = choix_avant;
         if (mode(avant) != 0) std::exit(echec(SANS_MODE));
     }
     refait_couleurs();
-    return pris;
 }
 
 void bascule_ecran() {
@@ -222,10 +221,7 @@ void zoom_suivant() {
     if (!gfx_driver || plus_grand == 1 || ecran_perdu()) return;
     const int avant = choix[ecran_plein];
     choix[ecran_plein] = zoom % plus_grand + 1;
-    if (!ecran_plein) {
-        change(0, avant);
-        return;
-    }
+    if (!ecran_plein) return change(0, avant);
     clear_bitmap(screen);
     place_image(SCREEN_W, SCREEN_H, choix[1], bitmap_color_depth(screen));
 }
