@@ -167,11 +167,12 @@ static int mode_plein() {
     ecran_plein = 1;
     plus_grand = 1;
     int w, h;
-    if (mode_bascule() || !taille_bureau(&w, &h) || zoom_max(w, h, 1) == 1) return 0;
-    const int z = choix[1] ? choix[1] : zoom_max(w, h, 1);
-    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, z, profondeur_zoom()) != 0)
+    if (mode_bascule() || !taille_bureau(&w, &h)) return 0;
+    const int tient = zoom_max(w, h, 1);
+    if (tient == 1) return 0;
+    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, choix[1] ? choix[1] : tient, profondeur_zoom()) != 0)
         return essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16);
-    plus_grand = zoom_max(w, h, 1);
+    plus_grand = tient;
     return 0;
 }
 
@@ -190,6 +191,7 @@ static int mode(int p) { return p ? mode_plein() : mode_fenetre(); }
 
 int ouvre_ecran() {
     LOCK_VARIABLE(revenu);
+    LOCK_VARIABLE(a_refaire);
     LOCK_FUNCTION(retour_ecran);
     set_color_depth(16);
     fenetre_initiale(LARGEUR, HAUTEUR);
