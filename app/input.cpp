@@ -1,6 +1,6 @@
 // The input stage: key actions, the key history and mouse painting.
 #include "app/app.h"
-#include "display/display.h"
+#include "display/ecran.h"
 #include "world/world.h"
 
 int akey[KEY_MAX];
@@ -8,19 +8,11 @@ int gui;
 int souris_x, souris_y;
 
 static std::atomic<int> frappe{0};  // 1: a key went down or up since the last input stage
-static int touche_avant;            // 1: a key was down at the last input stage
-static int px = -1, py = -1, pb = -1;  // the pointer and buttons the last input stage read;
-                                        // none at first, so the first stage asks for a picture
-
-// The keys that act once per press; their state is recorded after the actions.
-static const int fronts[] = {KEY_F2, KEY_F4, KEY_F8, KEY_SPACE, KEY_0,     KEY_1,    KEY_2,
-                             KEY_3,  KEY_4,  KEY_5,  KEY_6,     KEY_7,     KEY_8,    KEY_ENTER,
-                             KEY_LEFT, KEY_RIGHT, KEY_T, KEY_E, KEY_F10, KEY_F11};
-
-void touche_frappee(int) { frappe.store(1); }
-END_OF_FUNCTION(touche_frappee)
-
-static bool appui(int k) { return key[k] && !akey[k]; }
+static bool touche_avant;           // a key was down at the last input stage
+static int avant_x = -1, avant_y = -1, avant_b = -1;  // the pointer and buttons the last input
+                                                       // stage read; none at first, so the first
+                                                       // stage asks for a picture
+static bool majuscule;              // a shift key was down when the stage began: digits toggle births
 
 static void vitesse(int pas) {
     delta += pas;
@@ -29,29 +21,59 @@ static void vitesse(int pas) {
     rythme();
 }
 
+static void chiffre(int n) { majuscule ? bascule_vie(n) : bascule_survie(n); }
+
+// Every key the program binds, in the order they are tested (F6 after F5: pause
+// wins): each acts once per press (edge-triggered, its state kept in akey) or in
+// every frame it is held. A new key is one row.
+enum Declenche { UNE_FOIS, TENUE };
+struct Touche {
+    int code;
+    Declenche quand;
+    void (*action)(int);
+    int valeur;  // handed to action
+};
+static const Touche touches[] = {
+    {KEY_LEFT, UNE_FOIS, vitesse, -10},
+    {KEY_RIGHT, UNE_FOIS, vitesse, +10},
+    {KEY_F1, TENUE, [](int) { reset(); }, 0},
+    {KEY_F2, UNE_FOIS, [](int) { hazard(); }, 0},
+    {KEY_F3, TENUE, [](int) { initconway(); }, 0},
+    {KEY_F4, UNE_FOIS, [](int) { reglehazard(); }, 0},
+    {KEY_F5, TENUE, [](int) { vie = 1; }, 0},
+    {KEY_F6, TENUE, [](int) { vie = 0; }, 0},
+    {KEY_F7, TENUE, [](int) { plein(); }, 0},
+    {KEY_F8, UNE_FOIS, [](int) { inverse(); }, 0},
+    {KEY_ENTER, UNE_FOIS, [](int) { photo(), vivre(); }, 0},
+    {KEY_E, UNE_FOIS, [](int) { cycle_etats(); }, 0},
+    {KEY_T, UNE_FOIS, [](int) { bascule_tore(); }, 0},
+    {KEY_SPACE, UNE_FOIS, [](int) { gui = !gui; }, 0},
+    {KEY_0, UNE_FOIS, chiffre, 0},
+    {KEY_1, UNE_FOIS, chiffre, 1},
+    {KEY_2, UNE_FOIS, chiffre, 2},
+    {KEY_3, UNE_FOIS, chiffre, 3},
+    {KEY_4, UNE_FOIS, chiffre, 4},
+    {KEY_5, UNE_FOIS, chiffre, 5},
+    {KEY_6, UNE_FOIS, chiffre, 6},
+    {KEY_7, UNE_FOIS, chiffre, 7},
+    {KEY_8, UNE_FOIS, chiffre, 8},
+    {KEY_F10, UNE_FOIS, [](int) { zoom_suivant(); }, 0},
+    {KEY_F11, UNE_FOIS, [](int) { bascule_ecran(); }, 0},
+};
+
+void touche_frappee(int) { frappe.store(1); }
+END_OF_FUNCTION(touche_frappee)
+
 static void actions() {
-    if (appui(KEY_LEFT)) vitesse(-10);
-    if (appui(KEY_RIGHT)) vitesse(+10);
-    if (key[KEY_F1]) reset();
-    if (appui(KEY_F2)) hazard();
-    if (key[KEY_F3]) initconway();
-    if (appui(KEY_F4)) reglehazard();
-    if (key[KEY_F5]) vie = 1;
-    if (key[KEY_F6]) vie = 0;
-    if (key[KEY_F7]) plein();
-    if (appui(KEY_F8)) inverse();
-    if (appui(KEY_ENTER)) {
-        photo();
-        vivre();
-    }
-    if (appui(KEY_E)) cycle_etats();
-    if (appui(KEY_T)) bascule_tore();
-    if (appui(KEY_SPACE)) gui = !gui;
-    const bool shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
-    for (int n = 0; n <= 8; n++)
-        if (appui(KEY_0 + n)) shift ? bascule_vie(n) : bascule_survie(n);
-    if (appui(KEY_F10)) zoom_suivant();
-    if (appui(KEY_F11)) bascule_ecran();
+    majuscule = key[KEY_LSHIFT] || key[KEY_RSHIFT];
+    for (const Touche &t : touches)
+        if (key[t.code] && (t.quand == TENUE || !akey[t.code])) t.action(t.valeur);
+}
+
+// Each edge-triggered key's state, sampled anew after the actions.
+static void historique() {
+    for (const Touche &t : touches)
+        if (t.quand == UNE_FOIS) akey[t.code] = key[t.code] != 0;
 }
 
 // The input stage reads the pointer once, so the bounds hold for the cell that is
@@ -68,7 +90,9 @@ static bool souris(int mx, int my, int b) {
 
 // The cursor's circles reach two pixels round the pointer: wherever they fall wholly
 // off the picture, over the margin of a zoomed screen, the picture is the same.
-static bool montre(int x, int y) { return x >= -2 && y >= -2 && x < LARGEUR + 2 && y < HAUTEUR + 2; }
+static bool curseur_visible(int x, int y) {
+    return x >= -2 && y >= -2 && x < LARGEUR + 2 && y < HAUTEUR + 2;
+}
 
 static bool une_touche() {
     for (int k = 1; k < KEY_MAX; k++)
@@ -76,18 +100,26 @@ static bool une_touche() {
     return false;
 }
 
+void oublie_entrees() {
+    frappe.store(0);
+    touche_avant = false;
+    avant_x = avant_y = avant_b = -1;
+    for (int &a : akey) a = 0;
+}
+
 bool entrees() {
     if (keyboard_needs_poll()) poll_keyboard();
     if (mouse_needs_poll()) poll_mouse();
     actions();
-    for (int k : fronts) akey[k] = key[k] != 0;
+    historique();
     vers_image(mouse_x, mouse_y, &souris_x, &souris_y);
     const int b = mouse_b;
     const bool peint = souris(souris_x, souris_y, b);
     const bool touche = une_touche(), frappee = frappe.exchange(0), revenu = ecran_revenu();
-    const bool bouge = (souris_x != px || souris_y != py) && (montre(souris_x, souris_y) || montre(px, py));
-    const bool change = peint || touche || touche_avant || frappee || revenu || bouge || b != pb;
+    const bool bouge = (souris_x != avant_x || souris_y != avant_y) &&
+                       (curseur_visible(souris_x, souris_y) || curseur_visible(avant_x, avant_y));
+    const bool change = peint || touche || touche_avant || frappee || revenu || bouge || b != avant_b;
     touche_avant = touche;
-    px = souris_x, py = souris_y, pb = b;
+    avant_x = souris_x, avant_y = souris_y, avant_b = b;
     return change;
 }

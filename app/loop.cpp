@@ -1,10 +1,10 @@
 // Start-up, pacing, the frame's drawing stages and shutdown.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "app/app.h"
 #include "display/display.h"
+#include "display/ecran.h"
+#include "systeme/systeme.h"
 #include "world/world.h"
 
 int vie;
@@ -20,16 +20,6 @@ void rythme() {
     if (!timer_driver) return;
     remove_int(temps);
     install_int(temps, delta);
-}
-
-// Leaves the library first, so that the message reaches a normal console.
-int echec(const char *quoi) {
-    char raison[ALLEGRO_ERROR_SIZE];
-    std::strncpy(raison, allegro_error, sizeof raison - 1);
-    raison[sizeof raison - 1] = '\0';
-    quitte_bibliotheque();
-    std::fprintf(stderr, "vorplane: %s%s%s\n", quoi, raison[0] ? ": " : "", raison);
-    return 1;
 }
 
 int demarrer() {
@@ -52,6 +42,7 @@ int demarrer() {
     buffer = create_bitmap(LARGEUR, HAUTEUR);
     if (!buffer) return echec("cannot create the 640x480 back buffer");
     couleurs_nommees();
+    etat_change = fabrique_couleur;
     initconway();
     tore = 1;
     fabrique_couleur();
@@ -82,5 +73,5 @@ bool cadence() {
 // afficher writes every pixel, dead cells in the clear colour: it is the clear.
 void dessiner() {
     afficher();
-    surcouche();
+    surcouche(vie, delta, gui, souris_x, souris_y);
 }

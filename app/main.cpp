@@ -1,6 +1,7 @@
 // vorplane: a cellular automaton to play with, one cell per screen pixel.
 #include "app/app.h"
-#include "display/display.h"
+#include "display/ecran.h"
+#include "systeme/systeme.h"
 
 int main() {
     if (demarrer() != 0) return 1;

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "display/ecran.h"
 #include "reference.h"
 
 namespace {
@@ -20,13 +21,12 @@ const char *const voies[] = {"fast", "portable", "plain"};
 struct Monde {
     const char *nom;
     int etat, tore;
-    int survie[9], vie[9];
+    const int *survie, *vie;
 };
-const Monde conway_tore = {"torus, Conway", 2, 1, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
-const Monde conway_borne = {
-    "bounded, Conway", 2, 0, {0, 0, 1, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0, 0}};
-const Monde seize_etats = {
-    "torus, 16 states", 16, 1, {0, 0, 0, 1, 1, 1, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}};
+const int seize_survie[9] = {0, 0, 0, 1, 1, 1, 0, 0, 0}, seize_vie[9] = {0, 0, 1, 0, 0, 0, 0, 0, 0};
+const Monde conway_tore = {"torus, Conway", 2, 1, reference::conway_survie, reference::conway_vie};
+const Monde conway_borne = {"bounded, Conway", 2, 0, reference::conway_survie, reference::conway_vie};
+const Monde seize_etats = {"torus, 16 states", 16, 1, seize_survie, seize_vie};
 
 int soupe[LARGEUR + 1][HAUTEUR + 1];
 
@@ -37,8 +37,7 @@ void installe(const Monde &m) {
     std::memcpy(r_survie, m.survie, sizeof r_survie);
     std::memcpy(r_vie, m.vie, sizeof r_vie);
     fabrique_couleur();
-    std::srand(1);
-    hazard();
+    reference::soupe(1);
     reference::generation();
     reference::generation();
     std::memcpy(soupe, ncel, sizeof soupe);
@@ -163,6 +162,7 @@ int main(int argc, char **argv) {
     buffer = create_bitmap(LARGEUR, HAUTEUR);
     if (!buffer) return 2;
     couleurs_nommees();
+    etat_change = fabrique_couleur;
     initconway();
     Tableau tab;
     for (const Monde *m : {&conway_tore, &conway_borne, &seize_etats})

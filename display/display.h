@@ -1,7 +1,7 @@
-// The picture: back buffer, named colours, state palette, the frame's layers and the screen.
+// The picture: back buffer, named colours, state palette and the frame's layers.
 // buffer is created and destroyed by the application's start-up and shutdown;
 // the colours and the palette are written only by the procedures declared here;
-// nombre is written by afficher.
+// nombre is written by afficher. The screen it is shown on is ecran.h's.
 #pragma once
 
 #include <allegro.h>
@@ -19,38 +19,12 @@ void couleurs_nommees();  // the five named colours, after the graphics mode is 
 void fabrique_couleur();   // rebuilds couleur_etat[0..etat]; entries above etat are kept
 void afficher();           // every pixel of buffer: non-dead cells of ncel in their colour, the rest 0
                            // (the clear colour, so no clear is needed before); counts the non-dead cells
-void surcouche();          // border, parameter panel if shown, cursor
+// Border, then the parameter panel if montre_panneau, then the cursor at (x, y): the
+// application hands over what it shows, its run state vie and its period delta.
+void surcouche(int vie, int delta, bool montre_panneau, int x, int y);
 
 // Colours are pixel values in the layout of the mode they were made in. Around a
 // change of mode, garde_couleurs keeps every named colour and palette entry as red,
 // green and blue, and refait_couleurs makes them again if the new layout differs.
 void garde_couleurs();
 void refait_couleurs();
-
-// The screen (ecran.cpp): its mode, and the picture shown on it at an integer zoom,
-// each picture pixel a zoom x zoom block, centred with black around it.
-enum { ZOOM_MAX = 16 };
-extern const char SANS_MODE[];  // why the program stops when no mode can be had
-int ouvre_ecran();     // full screen, else a window, each at the largest zoom that fits; 0 on success
-void bascule_ecran();  // full screen <-> window, keeping everything else; the old mode comes back
-                       // if the new one fails, and the program leaves (status 1) if neither can
-                       // be had; does nothing without a screen
-void zoom_suivant();   // the current mode's zoom + 1, past the largest back to 1 (F10): a window is
-                       // set up again as bascule_ecran does, full screen re-centres the picture
-void presenter();      // buffer to the screen
-void retour_ecran();   // display-switch callback: the screen came back and needs its picture
-bool ecran_revenu();   // true once after each retour_ecran
-
-// The largest zoom, 1 to ZOOM_MAX, at which the picture fits a screen of largeur x hauteur
-// (plein = 1) or a window within 90 % of it (plein = 0).
-int zoom_max(int largeur, int hauteur, int plein);
-// The picture pixel under screen pixel (sx, sy), rounded down: outside 0..639 x 0..479
-// over the margin.
-void vers_image(int sx, int sy, int *x, int *y);
-// Zoom z on a largeur x hauteur screen of the given depth: the picture centred, and
-// the table of its colours in that depth made (at each mode set).
-void place_image(int largeur, int hauteur, int z, int profondeur);
-void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it, the margin untouched;
-                           // dest must be the one of the last call, as only rows changed since are
-                           // written (all after place_image or retour_ecran)
-int teinte_ecran(int c);   // a 16-bit picture pixel as the zoomed screen shows it

@@ -9,19 +9,20 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/app.h"
 #include "display/display.h"
+#include "display/ecran.h"
+#include "systeme/systeme.h"
 #include "world/world.h"
 
 #include <allegro/internal/aintern.h>  // the library's colour conversion blitter
 
 const char SANS_MODE[] = "cannot set a 640x480 16-bit mode, full screen or windowed";
-static int ecran_plein;             // 1: the mode now set is full screen, 0: a window
+static bool ecran_plein;            // the mode now set is full screen, not a window
 static int zoom = 1;                // each picture pixel is a zoom x zoom block of the screen
 static int gauche, haut;            // the picture's top-left corner on the screen
 static int plus_grand = 1;          // the largest zoom the current mode can show
-static int choix[2];                // the zoom chosen with F10, window [0] and full screen [1]; 0: the largest
-static int direct = 1;              // 1: the screen is the 640x480 16-bit picture itself
+static int choix_fenetre, choix_plein;  // the zoom chosen with F10 for each mode; 0: the largest
+static bool sans_zoom = true;       // the screen is the 640x480 16-bit picture itself
 static uint32_t teinte[1 << 16];    // each 16-bit picture pixel in the zoomed screen's depth
 static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row
 static std::atomic<int> revenu{0};  // 1: the display came back since the last look
@@ -36,7 +37,7 @@ END_OF_FUNCTION(retour_ecran)
 
 bool ecran_revenu() { return revenu.exchange(0) != 0; }
 
-int zoom_max(int largeur, int hauteur, int plein) {
+int zoom_max(int largeur, int hauteur, bool plein) {
     if (!plein) largeur = largeur * 9 / 10, hauteur = hauteur * 9 / 10;
     int z = largeur / LARGEUR < hauteur / HAUTEUR ? largeur / LARGEUR : hauteur / HAUTEUR;
     return z < 1 ? 1 : z > ZOOM_MAX ? ZOOM_MAX : z;
@@ -78,7 +79,7 @@ void place_image(int largeur, int hauteur, int z, int profondeur) {
     zoom = z;
     gauche = (largeur - LARGEUR * z) / 2;
     haut = (hauteur - HAUTEUR * z) / 2;
-    direct = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
+    sans_zoom = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
     fais_teintes(profondeur);
     a_refaire.store(1);
 }
@@ -135,7 +136,7 @@ void etire(BITMAP *dest) {
 }
 
 void presenter() {
-    if (direct)
+    if (sans_zoom)
         blit(buffer, screen, 0, 0, 0, 0, LARGEUR, HAUTEUR);
     else
         etire(screen);
@@ -164,13 +165,13 @@ static int essaie(int carte, int largeur, int hauteur, int z, int profondeur) {
 // nothing, if a zoom above 1 fits it.
 static int mode_plein() {
     if (essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16) != 0) return -1;
-    ecran_plein = 1;
+    ecran_plein = true;
     plus_grand = 1;
     int w, h;
-    if (mode_bascule() || !taille_bureau(&w, &h)) return 0;
-    const int tient = zoom_max(w, h, 1);
+    if (video_commutee() || !taille_bureau(&w, &h)) return 0;
+    const int tient = zoom_max(w, h, true);
     if (tient == 1) return 0;
-    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, choix[1] ? choix[1] : tient, profondeur_zoom()) != 0)
+    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, choix_plein ? choix_plein : tient, profondeur_zoom()) != 0)
         return essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16);
     plus_grand = tient;
     return 0;
@@ -179,15 +180,16 @@ static int mode_plein() {
 // A window 640z x 480z, z as chosen, else the largest within 90 % of the desktop.
 static int mode_fenetre() {
     int w = 0, h = 0;
-    plus_grand = taille_bureau(&w, &h) ? zoom_max(w, h, 0) : 1;
-    const int z = choix[0] ? choix[0] : plus_grand;
+    plus_grand = taille_bureau(&w, &h) ? zoom_max(w, h, false) : 1;
+    const int z = choix_fenetre ? choix_fenetre : plus_grand;
     if (essaie(GFX_AUTODETECT_WINDOWED, LARGEUR * z, HAUTEUR * z, z, z > 1 ? profondeur_zoom() : 16) != 0)
         return -1;
-    ecran_plein = 0;
+    ecran_plein = false;
     return 0;
 }
 
-static int mode(int p) { return p ? mode_plein() : mode_fenetre(); }
+static int pose(bool plein) { return plein ? mode_plein() : mode_fenetre(); }
+static int &choix(bool plein) { return plein ? choix_plein : choix_fenetre; }
 
 int ouvre_ecran() {
     LOCK_VARIABLE(revenu);
@@ -196,34 +198,34 @@ int ouvre_ecran() {
     set_color_depth(16);
     fenetre_initiale(LARGEUR, HAUTEUR);
     if (mode_plein() == 0 || mode_fenetre() == 0) return 0;
-    choix[0] = 1;  // the plain 640x480 window, if a zoomed one was refused
+    choix_fenetre = 1;  // the plain 640x480 window, if a zoomed one was refused
     return mode_fenetre();
 }
 
-// Mode p, everything else kept: the back buffer is a memory bitmap and outlives
-// the mode; the colours are made again should the new mode lay pixels out otherwise.
-// If p cannot be had, the mode before comes back with its zoom choix_avant; without
-// either the program leaves.
-static void change(int p, int choix_avant) {
-    const int avant = ecran_plein;
+// Full screen or a window, everything else kept: the back buffer is a memory bitmap
+// and outlives the mode; the colours are made again should the new mode lay pixels
+// out otherwise. If that mode cannot be had, the mode before comes back, and the new
+// one's zoom choice is choix_avant again; without either the program leaves.
+static void change(bool plein, int choix_avant) {
+    const bool avant = ecran_plein;
     garde_couleurs();
-    if (mode(p) != 0) {
-        choix[p] = choix_avant;
-        if (mode(avant) != 0) std::exit(echec(SANS_MODE));
+    if (pose(plein) != 0) {
+        choix(plein) = choix_avant;
+        if (pose(avant) != 0) std::exit(echec(SANS_MODE));
     }
     refait_couleurs();
 }
 
 void bascule_ecran() {
-    if (!gfx_driver || ecran_perdu()) return;
-    change(!ecran_plein, choix[!ecran_plein]);
+    if (!gfx_driver || fenetres_perdues()) return;
+    change(!ecran_plein, choix(!ecran_plein));
 }
 
 void zoom_suivant() {
-    if (!gfx_driver || plus_grand == 1 || ecran_perdu()) return;
-    const int avant = choix[ecran_plein];
-    choix[ecran_plein] = zoom % plus_grand + 1;
-    if (!ecran_plein) return change(0, avant);
+    if (!gfx_driver || plus_grand == 1 || fenetres_perdues()) return;
+    const int avant = choix(ecran_plein);
+    choix(ecran_plein) = zoom % plus_grand + 1;
+    if (!ecran_plein) return change(false, avant);
     clear_bitmap(screen);
-    place_image(SCREEN_W, SCREEN_H, choix[1], bitmap_color_depth(screen));
+    place_image(SCREEN_W, SCREEN_H, choix_plein, bitmap_color_depth(screen));
 }

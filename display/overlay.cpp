@@ -1,5 +1,4 @@
 // What is drawn over the cells: border, parameter panel, cursor.
-#include "app/app.h"
 #include "display/display.h"
 #include "world/world.h"
 
@@ -16,7 +15,7 @@ static const char *const aide[4] = {
 static void cadre() { rect(buffer, 0, 0, LARGEUR - 1, HAUTEUR - 1, tore ? bleu : rouge); }
 
 // The two status formats have the same length, so "NB ETATS" stays in place.
-static void panneau() {
+static void panneau(int vie, int delta) {
     rectfill(buffer, 10, 100, 630, 320, bleu);
     rectfill(buffer, 11, 101, 629, 319, noir);
     textprintf_ex(buffer, font, 20, 130, couleur, -1, "NB VORPLANE: %i", nombre);
@@ -36,15 +35,15 @@ static void panneau() {
     for (int i = 0; i < 4; i++) textout_centre_ex(buffer, font, aide[i], CENTRE, 190 + 20 * i, couleur, -1);
 }
 
-// Where the input stage read the pointer: the frame is drawn or skipped on
-// what it saw, so the cursor must stand there too.
-static void curseur() {
-    circle(buffer, souris_x, souris_y, 1, blanc);
-    circle(buffer, souris_x, souris_y, 2, blanc);
+// (x, y) is where the input stage read the pointer: the frame is drawn or skipped
+// on what it saw, so the cursor must stand there too.
+static void curseur(int x, int y) {
+    circle(buffer, x, y, 1, blanc);
+    circle(buffer, x, y, 2, blanc);
 }
 
-void surcouche() {
+void surcouche(int vie, int delta, bool montre_panneau, int x, int y) {
     cadre();
-    if (gui) panneau();
-    curseur();
+    if (montre_panneau) panneau(vie, delta);
+    curseur(x, y);
 }

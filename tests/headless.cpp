@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 void etat_initial() {
     initconway();
@@ -12,19 +11,19 @@ void etat_initial() {
     delta = 10;
     tick = 0;
     gui = 0;
-    std::memset(akey, 0, sizeof akey);
     for (int k = 0; k < KEY_MAX; k++) key[k] = 0;
     mouse_x = 320;
     mouse_y = 240;
     mouse_b = 0;
+    oublie_entrees();
     clear_bitmap(buffer);
 }
 
-int compte(int v) {
-    int n = 0;
-    for (int x = 1; x <= LARGEUR; x++)
-        for (int y = 1; y <= HAUTEUR; y++) n += ncel[x][y] == v;
-    return n;
+void genere(int n) {
+    for (int i = 0; i < n; i++) {
+        photo();
+        vivre();
+    }
 }
 
 int main(int argc, char **argv) {
@@ -34,5 +33,6 @@ int main(int argc, char **argv) {
     buffer = create_bitmap(LARGEUR, HAUTEUR);
     if (!buffer) return 2;
     couleurs_nommees();
+    etat_change = fabrique_couleur;
     return RUN_ALL_TESTS();
 }

@@ -7,13 +7,19 @@
 
 #include "app/app.h"
 #include "display/display.h"
+#include "display/ecran.h"
+#include "reference.h"
+#include "systeme/systeme.h"
 #include "world/world.h"
 
-// Start-up values, empty grids, paused, no key or button down, pointer at (320, 240).
+using reference::compte;
+
+// Start-up values, empty grids, paused, no key or button down, pointer at (320, 240),
+// and an input stage that remembers nothing of earlier tests.
 void etat_initial();
 
-// Number of playfield cells of ncel equal to v.
-int compte(int v);
+// n generations, as the pacing stage and Enter compute them.
+void genere(int n = 1);
 
 struct Headless : ::testing::Test {
     void SetUp() override { etat_initial(); }

@@ -14,8 +14,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "display/display.h"
-#include "world/world.h"
+#include "reference.h"
 
 namespace {
 
@@ -41,13 +40,6 @@ bool bord_vide() {
     for (int y = 0; y <= HAUTEUR; y++)
         if (ncel[0][y] || acel[0][y]) return false;
     return true;
-}
-
-int non_mortes() {
-    int n = 0;
-    for (int x = 1; x <= LARGEUR; x++)
-        for (int y = 1; y <= HAUTEUR; y++) n += ncel[x][y] != 0;
-    return n;
 }
 
 // A new rule, state count or topology, sometimes a new world, and either
@@ -94,14 +86,14 @@ int main(int argc, char **argv) {
     buffer = create_bitmap(LARGEUR, HAUTEUR);
     if (!buffer) return 2;
     couleurs_nommees();
+    etat_change = fabrique_couleur;
     const long rss_debut = rss_ko();
     std::printf("longrun: %ld generations, seed %u, VmRSS %ld kB at start\n", total, graine, rss_debut);
     std::fflush(stdout);
-    std::srand(graine);
     std::mt19937 g(graine);
     initconway();
     tore = 1;
-    hazard();
+    reference::soupe(graine);
     vie = 1;
     const auto debut = std::chrono::steady_clock::now();
     const int detecte = simd;
@@ -119,7 +111,7 @@ int main(int argc, char **argv) {
         if (!faute && n % 1000 != 0) continue;
         gui = g() % 2;
         dessiner();
-        const int vivantes = non_mortes();
+        const int vivantes = reference::non_mortes();
         if (faute || hors_plage(acel) || !bord_vide() || nombre != vivantes || etat < 2 || etat > 16) {
             std::printf("longrun: FAULT at generation %ld (seed %u): etat %d, tore %d, simd %d, "
                         "nombre %d, cells %d\n",

@@ -1,7 +1,6 @@
 // Commands that reshape the world and its rule while it runs.
 #include <cstdlib>
 
-#include "display/display.h"
 #include "world/world.h"
 
 void plein() {
@@ -24,12 +23,12 @@ void reglehazard() {
         r_vie[t] = std::rand() % 2;
         etat = std::rand() % 9 + 2;
     }
-    fabrique_couleur();
+    etat_change();
 }
 
 void cycle_etats() {
     etat = etat == 16 ? 2 : etat + 1;
-    fabrique_couleur();
+    etat_change();
 }
 
 void bascule_survie(int n) { r_survie[n] = !r_survie[n]; }

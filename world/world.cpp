@@ -4,14 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/display.h"
-
 int ncel[LARGEUR + 1][HAUTEUR + 1];
 int acel[LARGEUR + 1][HAUTEUR + 1];
 int etat = 2;
 int r_survie[9] = {0, 0, 1, 1, 0, 0, 0, 0, 0};
 int r_vie[9] = {0, 0, 0, 1, 0, 0, 0, 0, 0};
 int tore = 1;
+
+static void rien() {}
+void (*etat_change)() = rien;
 
 void reset() {
     std::memset(ncel, 0, sizeof ncel);
@@ -31,5 +32,5 @@ void initconway() {
     std::memcpy(r_survie, survie, sizeof r_survie);
     std::memcpy(r_vie, naissance, sizeof r_vie);
     etat = 2;
-    fabrique_couleur();
+    etat_change();
 }

@@ -20,10 +20,6 @@ void tape(int k) {
     image();
 }
 
-// A blinker lying at (10..12, 10): it stands after an odd number of generations.
-void clignotant() { ncel[10][10] = ncel[11][10] = ncel[12][10] = 1; }
-bool debout() { return ncel[11][9] == 1 && ncel[10][10] == 0; }
-
 using Keys = Headless;
 
 TEST_F(Keys, EdgeKeysActOncePerPressLevelKeysEveryFrame) {
@@ -132,11 +128,11 @@ TEST_F(Keys, RunPauseTopologyPanelAndPresets) {
 }
 
 TEST_F(Keys, EnterStepsOnceWhetherPausedOrRunning) {
-    clignotant();
+    reference::clignotant();
     key[KEY_ENTER] = 1;
     tick = 1;
     image(3);
-    EXPECT_TRUE(debout()) << "paused: one generation for a held Enter";
+    EXPECT_TRUE(reference::debout()) << "paused: one generation for a held Enter";
     EXPECT_EQ(tick, 1) << "a single step leaves the tick alone";
     key[KEY_ENTER] = 0;
     image();
@@ -144,9 +140,9 @@ TEST_F(Keys, EnterStepsOnceWhetherPausedOrRunning) {
     tick = 1;
     key[KEY_ENTER] = 1;
     image();
-    EXPECT_TRUE(debout()) << "running: the step and the paced generation, two in one frame";
+    EXPECT_TRUE(reference::debout()) << "running: the step and the paced generation, two in one frame";
     image();
-    EXPECT_TRUE(debout()) << "no tick, no generation";
+    EXPECT_TRUE(reference::debout()) << "no tick, no generation";
 }
 
 using Mouse = Headless;

@@ -116,7 +116,7 @@ std::string viole() {
                std::to_string(gui);
     for (int n = 0; n <= 8; n++)
         if (!drapeau(r_survie[n]) || !drapeau(r_vie[n])) return "rule entry " + std::to_string(n);
-    const int vivantes = LARGEUR * HAUTEUR - compte(0);
+    const int vivantes = reference::non_mortes();
     if (nombre != vivantes) return "nombre " + std::to_string(nombre) + ", cells " + std::to_string(vivantes);
     return "";
 }
@@ -150,9 +150,8 @@ TEST_F(soak, RandomInputKeepsEveryValueInRange) {
     __sanitizer_set_death_callback(au_deces);
 #endif
     std::printf("soak: seed %u, %d frames\n", graine, images);
-    std::srand(graine);
+    reference::soupe(graine);
     std::mt19937 g(graine);
-    hazard();
     vie = 1;
     Allure allures[std::size(touches)];
     int souris_bouge = 4;

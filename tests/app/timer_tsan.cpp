@@ -6,18 +6,11 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "world/world.h"
+#include "reference.h"
 
 namespace {
 
 using horloge = std::chrono::steady_clock;
-
-// A blinker at (10..12, 10): its phase changes with every generation.
-void clignotant() {
-    reset();
-    ncel[10][10] = ncel[11][10] = ncel[12][10] = 1;
-}
-int phase() { return ncel[11][9]; }
 
 struct Mesure {
     int generations;
@@ -28,7 +21,7 @@ struct Mesure {
 // passed, or `max_ms`; re-paces in every pass when `agite`, cycling delta 1..3.
 Mesure boucle(int voulues, int min_ms, int max_ms, bool agite) {
     const auto debut = horloge::now();
-    int generations = 0, avant = phase();
+    int generations = 0, avant = reference::debout();
     long ms = 0;
     for (int i = 0; (generations < voulues || ms < min_ms) && ms < max_ms; i++) {
         if (agite) {
@@ -36,7 +29,7 @@ Mesure boucle(int voulues, int min_ms, int max_ms, bool agite) {
             rythme();
         }
         cadence();
-        const int p = phase();
+        const int p = reference::debout();
         generations += p != avant;
         avant = p;
         ms = std::chrono::duration_cast<std::chrono::milliseconds>(horloge::now() - debut).count();
@@ -59,7 +52,8 @@ int main() {
     }
     initconway();
     tore = 1;
-    clignotant();
+    reset();
+    reference::clignotant();  // its phase changes with every generation
     vie = 1;
     delta = 1;
     install_int(temps, delta);

@@ -6,15 +6,13 @@
 
 namespace {
 
-
 // The overlay over a world whose every cell shows its fresh colour, the
 // pointer read by an input stage as the loop does.
 void image_pleine() {
     entrees();
     plein();
     clear_bitmap(buffer);
-    afficher();
-    surcouche();
+    dessiner();
 }
 
 int pixel(int x, int y) { return getpixel(buffer, x, y); }

@@ -111,10 +111,7 @@ TEST_F(CellLayer, MatchesPutpixelForEveryValue) {
             vivants += ncel[x][y] > 0;
         }
     BITMAP *attendu = create_bitmap(LARGEUR, HAUTEUR);
-    clear_bitmap(attendu);
-    for (int x = 1; x <= LARGEUR; x++)
-        for (int y = 1; y <= HAUTEUR; y++)
-            if (ncel[x][y] > 0) putpixel(attendu, x - 1, y - 1, couleur_etat[ncel[x][y]]);
+    EXPECT_EQ(reference::cellules(attendu), vivants);
     afficher();
     EXPECT_EQ(nombre, vivants);
     for (int y = 0; y < HAUTEUR; y++)

@@ -5,11 +5,6 @@
 
 namespace {
 
-void genere() {
-    photo();
-    vivre();
-}
-
 using Commands = Headless;
 
 TEST_F(Commands, FillThenTwoGenerations) {
@@ -126,8 +121,8 @@ TEST_F(Commands, TogglesFlipOneEntryAndTouchNothingElse) {
     bascule_survie(8);
     bascule_survie(2);
     bascule_tore();
-    const int survie[9] = {0, 0, 1, 1, 0, 0, 0, 0, 0}, naissance[9] = {0, 0, 0, 1, 0, 0, 0, 0, 0};
-    for (int n = 0; n <= 8; n++) EXPECT_TRUE(r_survie[n] == survie[n] && r_vie[n] == naissance[n]) << n;
+    for (int n = 0; n <= 8; n++)
+        EXPECT_TRUE(r_survie[n] == reference::conway_survie[n] && r_vie[n] == reference::conway_vie[n]) << n;
     EXPECT_EQ(tore, 1);
 }
 

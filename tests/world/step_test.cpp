@@ -9,13 +9,6 @@ namespace {
 
 using Cellules = std::set<std::pair<int, int>>;
 
-void genere(int n = 1) {
-    for (int i = 0; i < n; i++) {
-        photo();
-        vivre();
-    }
-}
-
 Cellules vivantes() {
     Cellules c;
     for (int x = 1; x <= LARGEUR; x++)
@@ -177,10 +170,9 @@ TEST_F(Step, ConwayPresetRestoresTheRuleAndTheStatesOnly) {
     tore = 0;
     ncel[5][5] = 6;
     initconway();
-    const int survie[9] = {0, 0, 1, 1, 0, 0, 0, 0, 0}, naissance[9] = {0, 0, 0, 1, 0, 0, 0, 0, 0};
     for (int n = 0; n <= 8; n++) {
-        EXPECT_EQ(r_survie[n], survie[n]);
-        EXPECT_EQ(r_vie[n], naissance[n]);
+        EXPECT_EQ(r_survie[n], reference::conway_survie[n]);
+        EXPECT_EQ(r_vie[n], reference::conway_vie[n]);
     }
     EXPECT_EQ(etat, 2);
     EXPECT_EQ(tore, 0);

@@ -1,0 +1,32 @@
+// The screen (ecran.cpp): its mode, and the picture shown on it at an integer zoom,
+// each picture pixel a zoom x zoom block, centred with black around it. All its
+// state is its own; the application calls these procedures.
+#pragma once
+
+#include <allegro.h>
+
+enum { ZOOM_MAX = 16 };
+extern const char SANS_MODE[];  // why the program stops when no mode can be had
+int ouvre_ecran();     // full screen, else a window, each at the largest zoom that fits; 0 on success
+void bascule_ecran();  // full screen <-> window, keeping everything else; the old mode comes back
+                       // if the new one fails, and the program leaves (status 1) if neither can
+                       // be had; does nothing without a screen
+void zoom_suivant();   // the current mode's zoom + 1, past the largest back to 1 (F10): a window is
+                       // set up again as bascule_ecran does, full screen re-centres the picture
+void presenter();      // buffer to the screen
+void retour_ecran();   // display-switch callback: the screen came back and needs its picture
+bool ecran_revenu();   // true once after each retour_ecran
+
+// The largest zoom, 1 to ZOOM_MAX, at which the picture fits a full screen of
+// largeur x hauteur, or a window within 90 % of it.
+int zoom_max(int largeur, int hauteur, bool plein);
+// The picture pixel under screen pixel (sx, sy), rounded down: outside 0..639 x 0..479
+// over the margin.
+void vers_image(int sx, int sy, int *x, int *y);
+// Zoom z on a largeur x hauteur screen of the given depth: the picture centred, and
+// the table of its colours in that depth made (at each mode set).
+void place_image(int largeur, int hauteur, int z, int profondeur);
+void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it, the margin untouched;
+                           // dest must be the one of the last call, as only rows changed since are
+                           // written (all after place_image or retour_ecran)
+int teinte_ecran(int c);   // a 16-bit picture pixel as the zoomed screen shows it

@@ -1,0 +1,57 @@
+// The platform layer: what the program asks of the desktop beyond the library's
+// portable calls. One source file per port, chosen by the build (x11.cpp, windows.cpp);
+// commun.cpp holds what they share. It includes nothing of the program's other folders.
+// sortie is written by the signal handlers, the close-button callback and the X error
+// handler, and read by the loop.
+#pragma once
+
+#include <atomic>
+
+extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
+                                 // 0 for a close request, 128 + n for signal n, 1 for an X error
+
+// Called by the start-up before allegro_init, which creates the window: its title,
+// class (WM_CLASS) and icon on X11.
+void nomme_fenetre();
+
+// Called by the start-up right after allegro_init. Signals, the close button and
+// X errors set sortie from the library's threads; a lost X display ends the process
+// (status 1) from the thread that met it; Windows sleeps by the millisecond.
+void ecoute_systeme();
+
+// Called by the shutdown before anything else: from then on SIGINT, SIGTERM and
+// SIGHUP end the process at once (128 + n), as nothing reads sortie any more.
+void signaux_immediats();
+
+// Called by the screen before its first mode: puts the library's window where a
+// w x h window mode shows it (Windows; nothing elsewhere).
+void fenetre_initiale(int w, int h);
+
+// Called by the screen for every mode it sets: set_gfx_mode without a virtual screen,
+// 0 on success. On Windows the library's window thread is kept off the drawing lock
+// meanwhile. Calls back the library's display-switch callbacks.
+int pose_mode(int carte, int w, int h);
+
+// Called by the shutdown and by echec: allegro_exit, made safe as pose_mode is.
+void quitte_bibliotheque();
+
+// Called by the screen after a full-screen mode set: true when it switched the
+// video mode (always on Windows, where full screen is DirectDraw's 640x480 mode).
+bool video_commutee();
+
+// Called by the screen: the desktop's size (on X11 the whole root window); false if unknown.
+bool taille_bureau(int *largeur, int *hauteur);
+
+// Called by the screen before a mode change, which waits until its window is mapped,
+// as a destroyed one never is: true when the library's windows are gone or an X
+// error was met.
+bool fenetres_perdues();
+
+// Called by the shutdown once the library is left: says which X error ended the
+// program, if one did.
+void rapport_systeme();
+
+// Called by the start-up and the screen when the program cannot go on: leaves the
+// library, then says why on standard error, with the library's own reason. Returns 1,
+// the exit status.
+int echec(const char *quoi);

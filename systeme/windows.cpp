@@ -1,0 +1,101 @@
+// The Windows port: signals, the close button, the timer's granularity, and the
+// library's window thread kept out of the way while modes are set and left.
+#include <csignal>
+#include <cstdlib>
+
+#include <allegro.h>
+#include <winalleg.h>
+
+#include "systeme/systeme.h"
+
+// Allegro's DirectDraw drivers remember the window's rectangle at the first mode
+// and put the window back there whenever they leave a mode, full screen refused
+// included; they do it holding the library's drawing lock, through calls that the
+// library's window thread must answer, and that thread takes the same lock when the
+// window is activated, deactivated or painted. Born 0x0 at (-100, -100), the window
+// would leave the screen each time: Wine then unmaps it, a window manager moves the
+// focus away, and the two threads can wait on each other for ever; or Wine maps it
+// again before the manager has seen it go and the manager unmaps it after, for good.
+// So the window is first put on screen (fenetre_initiale), and while a mode is set
+// or left the window thread lets activation and painting pass.
+static std::atomic<bool> en_changement{false};
+
+static int avant_message(HWND fenetre, UINT message, WPARAM, LPARAM, int *retour) {
+    if (!en_changement.load()) return 1;
+    if (message == WM_PAINT)
+        ValidateRect(fenetre, nullptr);
+    else if (message != WM_ACTIVATE)
+        return 1;
+    *retour = 0;
+    return 0;  // handled here
+}
+
+// A refused full screen can also leave the window minimised (Wine minimises an
+// exclusive window that loses the focus), and a minimised window has no client area.
+struct Changement {
+    Changement() {
+        HWND fenetre = win_get_window();
+        if (fenetre && IsIconic(fenetre)) ShowWindow(fenetre, SW_RESTORE);
+        en_changement.store(true);
+    }
+    ~Changement() { en_changement.store(false); }
+};
+
+// Both only set sortie: the loop ends at its top and shuts down in order.
+static void signal_recu(int n) { sortie.store(128 + n); }
+static void fermeture() { sortie.store(0); }
+END_OF_FUNCTION(fermeture)
+
+// Once the loop has ended nothing reads sortie: a signal ends the process at once,
+// so that a shutdown that hangs can never keep the user from stopping it.
+static void signal_final(int n) { std::_Exit(128 + n); }
+
+static void signaux(void (*f)(int)) {
+    std::signal(SIGINT, f);
+    std::signal(SIGTERM, f);
+}
+
+void nomme_fenetre() {}
+
+// Windows wakes sleeping threads every 15.6 ms unless asked for 1 ms: the 10 ms
+// timer and the loop's rest need it.
+void ecoute_systeme() {
+    signaux(signal_recu);
+    LOCK_VARIABLE(sortie);
+    LOCK_FUNCTION(fermeture);
+    set_close_button_callback(fermeture);
+    timeBeginPeriod(1);
+    win_set_msg_pre_proc(avant_message);
+}
+
+void signaux_immediats() { signaux(signal_final); }
+
+// Where Allegro's windowed driver centres a w x h client area in the work area.
+void fenetre_initiale(int w, int h) {
+    HWND fenetre = win_get_window();
+    RECT cadre{0, 0, w, h}, travail;
+    if (!fenetre || !AdjustWindowRect(&cadre, GetWindowLong(fenetre, GWL_STYLE), FALSE) ||
+        !SystemParametersInfo(SPI_GETWORKAREA, 0, &travail, 0))
+        return;
+    const int x = (travail.left + travail.right - w) / 2, y = (travail.top + travail.bottom - h) / 2;
+    SetWindowPos(fenetre, nullptr, x + cadre.left, y + cadre.top, cadre.right - cadre.left,
+                 cadre.bottom - cadre.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int pose_mode(int carte, int w, int h) {
+    [[maybe_unused]] Changement c;
+    return set_gfx_mode(carte, w, h, 0, 0);
+}
+
+void quitte_bibliotheque() {
+    [[maybe_unused]] Changement c;
+    allegro_exit();
+}
+
+bool video_commutee() { return true; }
+
+bool taille_bureau(int *largeur, int *hauteur) { return get_desktop_resolution(largeur, hauteur) == 0; }
+
+bool fenetres_perdues() { return false; }
+
+void rapport_systeme() {}
