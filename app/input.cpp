@@ -1,4 +1,7 @@
 // The input stage: key actions, the key history and mouse painting.
+#include <cstddef>
+#include <iterator>
+
 #include "app/app.h"
 #include "display/ecran.h"
 #include "world/world.h"
@@ -7,11 +10,19 @@ int akey[KEY_MAX];
 int gui;
 int souris_x, souris_y;
 
-static std::atomic<int> frappe{0};  // 1: a key went down or up since the last input stage
+enum { CODES = 128, AILLEURS = -1000 };  // scancodes are 7 bits; AILLEURS: no picture pixel
+
+// Written by the keyboard callback, in the library's input thread, read by the stage.
+static std::atomic<int> frappe{0};           // 1: a key went down or up since the last input stage
+static std::atomic<bool> appuyee[CODES];     // each key went down since the last input stage
+static bool enfoncee[CODES];                 // each key as the callback last saw it (callback only)
+
 static bool touche_avant;           // a key was down at the last input stage
 static int avant_x = -1, avant_y = -1, avant_b = -1;  // the pointer and buttons the last input
                                                        // stage read; none at first, so the first
                                                        // stage asks for a picture
+static bool bouton_retenu;          // a button held across a change of the screen: it paints
+                                    // nothing until released
 static bool majuscule;              // a shift key was down when the stage began: digits toggle births
 
 static void vitesse(int pas) {
@@ -61,19 +72,36 @@ static const Touche touches[] = {
     {KEY_F11, UNE_FOIS, [](int) { bascule_ecran(); }, 0},
 };
 
-void touche_frappee(int) { frappe.store(1); }
+// A press of a key already down is the keyboard's auto-repeat, not a press.
+void touche_frappee(int scancode) {
+    const int k = scancode & 0x7f;
+    const bool bas = !(scancode & 0x80);
+    if (bas && !enfoncee[k]) appuyee[k].store(true);
+    enfoncee[k] = bas;
+    frappe.store(1);
+}
 END_OF_FUNCTION(touche_frappee)
 
+// One look at the keys, before any action: each key is down now, or went down since
+// the last stage (even if up again, or down only while the last stage was acting).
+// A key acts on a press, and while held if it is a level key; an edge key is recorded
+// as handled (akey) from its press until it is seen up, so it acts once per press
+// whether the callback or the look saw the press first. Without the callback (no
+// keyboard driver) the look alone tells the presses.
 static void actions() {
+    constexpr std::size_t n = std::size(touches);
+    bool bas[n], appui[n];
+    for (std::size_t i = 0; i < n; i++) {
+        bas[i] = key[touches[i].code] != 0;  // key first: a press between the two is caught by appui
+        appui[i] = appuyee[touches[i].code].exchange(false);
+    }
     majuscule = key[KEY_LSHIFT] || key[KEY_RSHIFT];
-    for (const Touche &t : touches)
-        if (key[t.code] && (t.quand == TENUE || !akey[t.code])) t.action(t.valeur);
-}
-
-// Each edge-triggered key's state, sampled anew after the actions.
-static void historique() {
-    for (const Touche &t : touches)
-        if (t.quand == UNE_FOIS) akey[t.code] = key[t.code] != 0;
+    for (std::size_t i = 0; i < n; i++) {
+        const Touche &t = touches[i];
+        if (appui[i] || (bas[i] && (t.quand == TENUE || !akey[t.code]))) t.action(t.valeur);
+    }
+    for (std::size_t i = 0; i < n; i++)
+        if (touches[i].quand == UNE_FOIS) akey[touches[i].code] = bas[i] || appui[i];
 }
 
 // The input stage reads the pointer once, so the bounds hold for the cell that is
@@ -102,19 +130,31 @@ static bool une_touche() {
 
 void oublie_entrees() {
     frappe.store(0);
-    touche_avant = false;
+    for (auto &a : appuyee) a.store(false);
+    for (bool &e : enfoncee) e = false;
+    touche_avant = bouton_retenu = false;
     avant_x = avant_y = avant_b = -1;
     for (int &a : akey) a = 0;
+}
+
+// The pointer in the picture, or AILLEURS while the real pointer is off the screen
+// (out of the window): then there is no cursor, and nothing is painted.
+static void lit_pointeur() {
+    if (mouse_on_screen())
+        vers_image(mouse_x, mouse_y, &souris_x, &souris_y);
+    else
+        souris_x = souris_y = AILLEURS;
 }
 
 bool entrees() {
     if (keyboard_needs_poll()) poll_keyboard();
     if (mouse_needs_poll()) poll_mouse();
     actions();
-    historique();
-    vers_image(mouse_x, mouse_y, &souris_x, &souris_y);
+    lit_pointeur();
     const int b = mouse_b;
-    const bool peint = souris(souris_x, souris_y, b);
+    if (ecran_replace()) bouton_retenu = true;  // a button held now was pressed over another screen
+    if (b == 0) bouton_retenu = false;
+    const bool peint = !bouton_retenu && souris(souris_x, souris_y, b);
     const bool touche = une_touche(), frappee = frappe.exchange(0), revenu = ecran_revenu();
     const bool bouge = (souris_x != avant_x || souris_y != avant_y) &&
                        (curseur_visible(souris_x, souris_y) || curseur_visible(avant_x, avant_y));

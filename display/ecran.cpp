@@ -26,16 +26,26 @@ static bool sans_zoom = true;       // the screen is the 640x480 16-bit picture 
 static uint32_t teinte[1 << 16];    // each 16-bit picture pixel in the zoomed screen's depth
 static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row
 static std::atomic<int> revenu{0};  // 1: the display came back since the last look
+static bool replace;                // the picture was placed anew since the last look
 static uint16_t montree[HAUTEUR][LARGEUR];  // the picture as the zoomed screen shows it
-static std::atomic<int> a_refaire{1};       // 1: the screen may not show montree any more
+enum { RIEN, IMAGE, IMAGE_ET_MARGE };
+static std::atomic<int> a_refaire{IMAGE};   // what the screen may not show any more: the rows of
+                                            // montree, and its margin after a switch away
 
+// The screen first, then the news: a frame drawn between the two writes everything.
 void retour_ecran() {
+    a_refaire.store(IMAGE_ET_MARGE);
     revenu.store(1);
-    a_refaire.store(1);
 }
 END_OF_FUNCTION(retour_ecran)
 
 bool ecran_revenu() { return revenu.exchange(0) != 0; }
+
+bool ecran_replace() {
+    const bool r = replace;
+    replace = false;
+    return r;
+}
 
 int zoom_max(int largeur, int hauteur, bool plein) {
     if (!plein) largeur = largeur * 9 / 10, hauteur = hauteur * 9 / 10;
@@ -81,7 +91,8 @@ void place_image(int largeur, int hauteur, int z, int profondeur) {
     haut = (hauteur - HAUTEUR * z) / 2;
     sans_zoom = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
     fais_teintes(profondeur);
-    a_refaire.store(1);
+    a_refaire.store(IMAGE);
+    replace = true;
 }
 
 // n bytes from s to d. On x86 the stores bypass the cache: a zoomed picture is
@@ -102,14 +113,31 @@ static void fin_copies() {
 #endif
 }
 
+// Black from (x1, y1) up to (x2, y2) excluded, if that is not empty.
+static void noircit(BITMAP *dest, int x1, int y1, int x2, int y2) {
+    if (x1 < x2 && y1 < y2) rectfill(dest, x1, y1, x2 - 1, y2 - 1, 0);
+}
+
+// The black around the picture.
+static void marge(BITMAP *dest) {
+    const int droite = gauche + LARGEUR * zoom, bas = haut + HAUTEUR * zoom;
+    noircit(dest, 0, 0, dest->w, haut);
+    noircit(dest, 0, bas, dest->w, dest->h);
+    noircit(dest, 0, haut, gauche, bas);
+    noircit(dest, droite, haut, dest->w, bas);
+}
+
 // The picture zoomed into dest, a row at a time, each row written zoom times; what
-// lies around the picture is not touched. Only rows that differ from those dest
-// already shows are written, all of them after a mode set or a switch away.
+// lies around the picture is written only after a switch away. Only rows that differ
+// from those dest already shows are written, all of them after a mode set or a switch
+// away, or always where the screen may lose them unannounced.
 template <typename T> static void etire_en(BITMAP *dest) {
     T *l = reinterpret_cast<T *>(ligne);
     const int n = LARGEUR * zoom;
-    const bool tout = a_refaire.exchange(0) != 0;
+    const int refaire = a_refaire.exchange(RIEN);
+    const bool tout = refaire != RIEN || !ecran_garde_image();
     acquire_bitmap(dest);
+    if (refaire == IMAGE_ET_MARGE) marge(dest);
     for (int y = 0; y < HAUTEUR; y++) {
         const uint16_t *src = reinterpret_cast<const uint16_t *>(buffer->line[y]);
         if (!tout && std::memcmp(src, montree[y], sizeof montree[y]) == 0) continue;
@@ -160,6 +188,9 @@ static int essaie(int carte, int largeur, int hauteur, int z, int profondeur) {
     return 0;
 }
 
+// The zoom chosen with F10 where it still fits, else the largest that does.
+static int choisi(int choix, int tient) { return choix > 0 && choix <= tient ? choix : tient; }
+
 // Full screen: 640x480 first, and that is all where the library switched the video
 // mode. Otherwise the picture is zoomed in the desktop's own size, which switches
 // nothing, if a zoom above 1 fits it.
@@ -171,7 +202,7 @@ static int mode_plein() {
     if (video_commutee() || !taille_bureau(&w, &h)) return 0;
     const int tient = zoom_max(w, h, true);
     if (tient == 1) return 0;
-    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, choix_plein ? choix_plein : tient, profondeur_zoom()) != 0)
+    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, choisi(choix_plein, tient), profondeur_zoom()) != 0)
         return essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16);
     plus_grand = tient;
     return 0;
@@ -181,7 +212,7 @@ static int mode_plein() {
 static int mode_fenetre() {
     int w = 0, h = 0;
     plus_grand = taille_bureau(&w, &h) ? zoom_max(w, h, false) : 1;
-    const int z = choix_fenetre ? choix_fenetre : plus_grand;
+    const int z = choisi(choix_fenetre, plus_grand);
     if (essaie(GFX_AUTODETECT_WINDOWED, LARGEUR * z, HAUTEUR * z, z, z > 1 ? profondeur_zoom() : 16) != 0)
         return -1;
     ecran_plein = false;
@@ -191,29 +222,52 @@ static int mode_fenetre() {
 static int pose(bool plein) { return plein ? mode_plein() : mode_fenetre(); }
 static int &choix(bool plein) { return plein ? choix_plein : choix_fenetre; }
 
+// The picture pixel under the real pointer, if it is over the picture.
+static bool sous_pointeur(int *x, int *y) {
+    if (!mouse_on_screen()) return false;
+    vers_image(mouse_x, mouse_y, x, y);
+    return *x >= 0 && *y >= 0 && *x < LARGEUR && *y < HAUTEUR;
+}
+
+// After a change of screen the pointer stays over the cell it was over, in the middle
+// of that picture pixel's block, if it was over one; else where it is.
+static void accorde(bool pointe, int x, int y) {
+    if (pointe)
+        accorde_pointeur(gauche + x * zoom + zoom / 2, haut + y * zoom + zoom / 2);
+    else
+        accorde_pointeur(-1, -1);
+}
+
 int ouvre_ecran() {
     LOCK_VARIABLE(revenu);
     LOCK_VARIABLE(a_refaire);
     LOCK_FUNCTION(retour_ecran);
     set_color_depth(16);
     fenetre_initiale(LARGEUR, HAUTEUR);
-    if (mode_plein() == 0 || mode_fenetre() == 0) return 0;
-    choix_fenetre = 1;  // the plain 640x480 window, if a zoomed one was refused
-    return mode_fenetre();
+    if (mode_plein() != 0 && mode_fenetre() != 0) {
+        choix_fenetre = 1;  // the plain 640x480 window, if a zoomed one was refused
+        if (mode_fenetre() != 0) return -1;
+    }
+    accorde(false, 0, 0);
+    return 0;
 }
 
 // Full screen or a window, everything else kept: the back buffer is a memory bitmap
 // and outlives the mode; the colours are made again should the new mode lay pixels
-// out otherwise. If that mode cannot be had, the mode before comes back, and the new
-// one's zoom choice is choix_avant again; without either the program leaves.
+// out otherwise; the pointer keeps its cell. If that mode cannot be had, the mode
+// before comes back, and the new one's zoom choice is choix_avant again; without
+// either the program leaves.
 static void change(bool plein, int choix_avant) {
     const bool avant = ecran_plein;
+    int x, y;
+    const bool pointe = sous_pointeur(&x, &y);
     garde_couleurs();
     if (pose(plein) != 0) {
         choix(plein) = choix_avant;
         if (pose(avant) != 0) std::exit(echec(SANS_MODE));
     }
     refait_couleurs();
+    accorde(pointe, x, y);
 }
 
 void bascule_ecran() {
@@ -226,6 +280,9 @@ void zoom_suivant() {
     const int avant = choix(ecran_plein);
     choix(ecran_plein) = zoom % plus_grand + 1;
     if (!ecran_plein) return change(false, avant);
+    int x, y;
+    const bool pointe = sous_pointeur(&x, &y);
     clear_bitmap(screen);
     place_image(SCREEN_W, SCREEN_H, choix_plein, bitmap_color_depth(screen));
+    accorde(pointe, x, y);
 }

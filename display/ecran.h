@@ -16,6 +16,7 @@ void zoom_suivant();   // the current mode's zoom + 1, past the largest back to 
 void presenter();      // buffer to the screen
 void retour_ecran();   // display-switch callback: the screen came back and needs its picture
 bool ecran_revenu();   // true once after each retour_ecran
+bool ecran_replace();  // true once after each place_image: a mode set, or F10 in full screen
 
 // The largest zoom, 1 to ZOOM_MAX, at which the picture fits a full screen of
 // largeur x hauteur, or a window within 90 % of it.
@@ -24,9 +25,9 @@ int zoom_max(int largeur, int hauteur, bool plein);
 // over the margin.
 void vers_image(int sx, int sy, int *x, int *y);
 // Zoom z on a largeur x hauteur screen of the given depth: the picture centred, and
-// the table of its colours in that depth made (at each mode set).
+// the table of its colours in that depth made (at each mode set and F10 in full screen).
 void place_image(int largeur, int hauteur, int z, int profondeur);
-void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it, the margin untouched;
-                           // dest must be the one of the last call, as only rows changed since are
-                           // written (all after place_image or retour_ecran)
+void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it, the margin blackened
+                           // after a retour_ecran only; dest must be the one of the last call, as only
+                           // rows changed since are written (all after place_image or retour_ecran)
 int teinte_ecran(int c);   // a 16-bit picture pixel as the zoomed screen shows it

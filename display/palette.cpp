@@ -15,12 +15,14 @@ void couleurs_nommees() {
     bleu = makecol(0, 0, 255);
 }
 
-// Red falls twice as fast as green rises and goes below 0 past etat/2: it is
-// handed to makecol as it is, which gives the program its colours.
+// Red falls twice as fast as green rises and goes below 0 past etat/2, where it
+// wraps round modulo 256: the colours the program has always shown, which an X11
+// 16-bit layout, red on top, makes of the negative value. Handed to makecol as it
+// is, a negative red would flood green and blue under a layout with red below them.
 void fabrique_couleur() {
     const int k = 255 / etat;
     couleur_etat[0] = noir;
-    for (int t = 1; t <= etat; t++) couleur_etat[t] = makecol(255 - 2 * k * t, k * t, 0);
+    for (int t = 1; t <= etat; t++) couleur_etat[t] = makecol((255 - 2 * k * t) & 0xff, k * t, 0);
 }
 
 enum { NOMMEES = 5, TEINTES = NOMMEES + 17 };

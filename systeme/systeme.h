@@ -16,7 +16,8 @@ void nomme_fenetre();
 
 // Called by the start-up right after allegro_init. Signals, the close button and
 // X errors set sortie from the library's threads; a lost X display ends the process
-// (status 1) from the thread that met it; Windows sleeps by the millisecond.
+// (status 1) from the thread that met it; a key held down is reported pressed once,
+// however long the X server's auto-repeat goes on; Windows sleeps by the millisecond.
 void ecoute_systeme();
 
 // Called by the shutdown before anything else: from then on SIGINT, SIGTERM and
@@ -38,6 +39,17 @@ void quitte_bibliotheque();
 // Called by the screen after a full-screen mode set: true when it switched the
 // video mode (always on Windows, where full screen is DirectDraw's 640x480 mode).
 bool video_commutee();
+
+// Called by the screen after every change of screen, where the library has put its
+// idea of the pointer at the screen's centre (and on X11 would later warp the real
+// pointer there): moves the real pointer to (x, y) of the screen, wherever it was, if
+// x >= 0, and sets the library's idea to where the real pointer then is.
+void accorde_pointeur(int x, int y);
+
+// Called by the screen's presentation: true when the screen keeps what is written to
+// it until the library calls the display-switch callbacks; false on Windows, where
+// the library restores a lost video-memory screen without a word.
+bool ecran_garde_image();
 
 // Called by the screen: the desktop's size (on X11 the whole root window); false if unknown.
 bool taille_bureau(int *largeur, int *hauteur);

@@ -94,6 +94,15 @@ void quitte_bibliotheque() {
 
 bool video_commutee() { return true; }
 
+// The library's pointer is the real one, moved wherever it says.
+void accorde_pointeur(int x, int y) {
+    if (x >= 0) position_mouse(x, y);
+}
+
+// A zoomed window's screen lives in video memory, and when DirectDraw reports it
+// lost, the library restores it and calls no switch callback.
+bool ecran_garde_image() { return false; }
+
 bool taille_bureau(int *largeur, int *hauteur) { return get_desktop_resolution(largeur, hauteur) == 0; }
 
 bool fenetres_perdues() { return false; }

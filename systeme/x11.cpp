@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <allegro.h>
 #include <xalleg.h>
@@ -57,7 +58,9 @@ void nomme_fenetre() {
 }
 
 // After allegro_init, whose own handlers for these signals would shut the
-// library down from inside the signal and abort.
+// library down from inside the signal and abort. The server's auto-repeat sends a
+// release and a press together, which the library passes on as a new press unless
+// both come in one batch of events: asked to, the server sends only the presses.
 void ecoute_systeme() {
     signaux(signal_recu);
     LOCK_VARIABLE(sortie);
@@ -65,6 +68,10 @@ void ecoute_systeme() {
     set_close_button_callback(fermeture);
     XSetIOErrorHandler(affichage_perdu);
     XSetErrorHandler(erreur_protocole);
+    if (!_xwin.display) return;
+    XLOCK();
+    XkbSetDetectableAutoRepeat(_xwin.display, True, nullptr);
+    XUNLOCK();
 }
 
 void signaux_immediats() { signaux(signal_final); }
@@ -84,6 +91,25 @@ bool video_commutee() {
     return false;
 #endif
 }
+
+// The library warps the pointer only when it is in the window already, and after
+// position_mouse it follows the pointer by relative moves for a while, then warps it
+// to where it believes it is. All is done under the library's lock, so that its
+// thread sees the next pointer event in its usual absolute way.
+void accorde_pointeur(int x, int y) {
+    if (!_xwin.display) return;
+    XLOCK();
+    if (x >= 0) XWarpPointer(_xwin.display, None, _xwin.window, 0, 0, 0, 0, x, y);
+    Window racine, enfant;
+    int rx, ry, wx, wy;
+    unsigned boutons;
+    if (XQueryPointer(_xwin.display, _xwin.window, &racine, &enfant, &rx, &ry, &wx, &wy, &boutons))
+        position_mouse(wx, wy);
+    _xwin.mouse_warped = 0;
+    XUNLOCK();
+}
+
+bool ecran_garde_image() { return true; }
 
 bool taille_bureau(int *largeur, int *hauteur) { return get_desktop_resolution(largeur, hauteur) == 0; }
 

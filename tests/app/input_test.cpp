@@ -3,6 +3,8 @@
 
 #include "headless.h"
 
+#include <allegro/internal/aintern.h>  // _mouse_on, behind mouse_on_screen
+
 namespace {
 
 void image(int n = 1) {
@@ -42,6 +44,46 @@ TEST_F(Keys, EdgeKeysActOncePerPressLevelKeysEveryFrame) {
         image();
         EXPECT_EQ(ncel[5][5], 0) << "held F1 clears in every frame";
     }
+}
+
+// What the keyboard callback saw counts too: a press and release between two stages,
+// a key held through the keyboard's auto-repeat, a level key tapped.
+TEST_F(Keys, EveryPressActsOnceHoweverShortOrLong) {
+    touche_frappee(KEY_E);
+    touche_frappee(KEY_E | 0x80);
+    image();
+    EXPECT_EQ(etat, 3) << "a tap between two stages";
+    key[KEY_E] = 1;
+    touche_frappee(KEY_E);
+    image();
+    touche_frappee(KEY_E);  // auto-repeat
+    image();
+    touche_frappee(KEY_E);
+    key[KEY_E] = 0;
+    touche_frappee(KEY_E | 0x80);
+    image(2);
+    EXPECT_EQ(etat, 4) << "a press held through the auto-repeat";
+    ncel[5][5] = 1;
+    touche_frappee(KEY_F1);
+    touche_frappee(KEY_F1 | 0x80);
+    image();
+    EXPECT_EQ(ncel[5][5], 0) << "a level key tapped";
+}
+
+// A key that goes down while another acts (here T, during F4's new rule, from the
+// palette's rebuild) acts once, in the next stage, however long it is held.
+TEST_F(Keys, APressDuringAnotherKeysActionActsOnce) {
+    etat_change = [] {
+        key[KEY_T] = 1;
+        touche_frappee(KEY_T);
+        fabrique_couleur();
+    };
+    key[KEY_F4] = 1;
+    image();
+    etat_change = fabrique_couleur;
+    EXPECT_EQ(tore, 1) << "in the stage that was acting";
+    image(3);
+    EXPECT_EQ(tore, 0);
 }
 
 TEST_F(Keys, HeldFillRefillsEveryFrameAndHeldSoupSowsOnce) {
@@ -179,6 +221,33 @@ TEST_F(Mouse, NothingPaintedBeyondTheLastPaintableRowAndColumn) {
     EXPECT_EQ(compte(0), LARGEUR * HAUTEUR);
     for (int x = 0; x <= LARGEUR; x++) EXPECT_EQ(ncel[x][0], 0);
     for (int y = 0; y <= HAUTEUR; y++) EXPECT_EQ(ncel[0][y], 0);
+}
+
+// A change of screen leaves the library's pointer elsewhere (at the screen's centre):
+// a button held across it paints nothing until pressed anew. A pointer off the
+// window paints nothing and has no cursor.
+TEST_F(Mouse, NothingPaintedByAButtonHeldAcrossAChangeOfScreenOrOffTheWindow) {
+    mouse_b = 1;
+    image();
+    place_image(LARGEUR, HAUTEUR, 1, 16);  // a mode set
+    mouse_x = mouse_y = 100;
+    image(2);
+    EXPECT_EQ(ncel[101][101], 0) << "the button was held across the change";
+    mouse_b = 0;
+    image();
+    mouse_b = 1;
+    image();
+    EXPECT_EQ(ncel[101][101], 1) << "pressed anew";
+    _mouse_on = FALSE;
+    mouse_x = 200;
+    image();
+    dessiner();
+    _mouse_on = TRUE;
+    EXPECT_EQ(ncel[201][101], 0) << "off the window";
+    int blancs = 0;
+    for (int y = 0; y < HAUTEUR; y++)
+        for (int x = 0; x < LARGEUR; x++) blancs += getpixel(buffer, x, y) == blanc;
+    EXPECT_EQ(blancs, 0) << "a cursor drawn while the pointer is off the window";
 }
 
 TEST_F(Mouse, PaintingComesBeforeTheGenerationOfTheSameFrame) {

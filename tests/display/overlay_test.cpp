@@ -192,11 +192,11 @@ TEST_F(Panel, StatusLineTurnsRedWhilePausedAndKeepsTheStateCountInPlace) {
     vie = 0;
     image_pleine();
     texte("Vie : PAUSE     NB ETATS:2", 320, 111, rouge, true);
-    // Past "Vie : EN COURS  " the two lines light the same pixels.
+    // Past "Vie : EN COURS  " the two lines light the same pixels of the panel.
     const int debut = 320 - text_length(font, "Vie : PAUSE     NB ETATS:2") / 2;
     const int nb = debut + text_length(font, "Vie : PAUSE     ");
     for (int j = 111; j < 119; j++)
-        for (int i = nb; i < LARGEUR; i++)
+        for (int i = nb; i < 630; i++)
             ASSERT_EQ(getpixel(avant, i, j) == couleur, pixel(i, j) == rouge) << i << "," << j;
     destroy_bitmap(avant);
 }

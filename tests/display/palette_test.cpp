@@ -11,11 +11,13 @@ struct Composantes {
     int t, r, g;
 };
 
+// Red below 0 wraps round modulo 256.
 void verifie(int e, std::initializer_list<Composantes> attendu) {
     etat = e;
     fabrique_couleur();
     EXPECT_EQ(couleur_etat[0], noir);
-    for (auto &c : attendu) EXPECT_EQ(couleur_etat[c.t], makecol(c.r, c.g, 0)) << "etat " << e << ", entry " << c.t;
+    for (auto &c : attendu)
+        EXPECT_EQ(couleur_etat[c.t], makecol(c.r & 0xff, c.g, 0)) << "etat " << e << ", entry " << c.t;
 }
 
 TEST_F(Palette, EntriesForTheTabulatedStateCounts) {
@@ -26,6 +28,30 @@ TEST_F(Palette, EntriesForTheTabulatedStateCounts) {
     verifie(16, {{1, 225, 15}, {8, 15, 120}, {9, -15, 135}, {15, -195, 225}, {16, -225, 240}});
 }
 
+// Before any mode is set the library's 16-bit layout is its default, red below green
+// and blue: every entry must still have the colour that an X11 layout, red on top,
+// makes of the formula's components, negative red included.
+TEST_F(Palette, TheColoursOfTheXElevenLayoutWhateverTheLayout) {
+    const int avant[] = {_rgb_r_shift_16, _rgb_g_shift_16, _rgb_b_shift_16};
+    const int dispositions[][3] = {{11, 5, 0}, {0, 5, 11}};
+    for (auto &d : dispositions) {
+        _rgb_r_shift_16 = d[0], _rgb_g_shift_16 = d[1], _rgb_b_shift_16 = d[2];
+        couleurs_nommees();
+        for (etat = 2; etat <= 16; etat++) {
+            fabrique_couleur();
+            const int k = 255 / etat;
+            for (int t = 1; t <= etat; t++) {
+                const int c = couleur_etat[t], rouge_x11 = ((255 - 2 * k * t) >> 3) & 31;
+                ASSERT_EQ(getr(c) >> 3, rouge_x11) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
+                ASSERT_EQ(getg(c) >> 2, k * t >> 2) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
+                ASSERT_EQ(getb(c), 0) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
+            }
+        }
+    }
+    _rgb_r_shift_16 = avant[0], _rgb_g_shift_16 = avant[1], _rgb_b_shift_16 = avant[2];
+    couleurs_nommees();
+}
+
 TEST_F(Palette, EntriesAboveTheStateCountKeepTheirEarlierColours) {
     etat = 16;
     fabrique_couleur();
@@ -34,7 +60,7 @@ TEST_F(Palette, EntriesAboveTheStateCountKeepTheirEarlierColours) {
     cycle_etats();
     ASSERT_EQ(etat, 2);
     EXPECT_EQ(couleur_etat[1], makecol(1, 127, 0));
-    EXPECT_EQ(couleur_etat[2], makecol(-253, 254, 0));
+    EXPECT_EQ(couleur_etat[2], makecol(-253 & 0xff, 254, 0));
     for (int t = 3; t <= 16; t++) EXPECT_EQ(couleur_etat[t], avant[t]) << "entry " << t;
 }
 

@@ -13,7 +13,7 @@ import sys
 import time
 
 from session import (ALIVE, BLACK, BLUE, FRESH, GREEN, HEIGHT, RED, WHITE, WIDTH, Failure, Session, View,
-                     check, cursor_pixels, near, run_bounded)
+                     check, cursor_at, cursor_pixels, near, run_bounded)
 
 INTERIOR = (WIDTH - 2) * (HEIGHT - 2)
 SCENARIO_SECONDS = 75
@@ -365,7 +365,8 @@ GLIDER = [(1, 0), (2, 1), (0, 2), (1, 2), (2, 2)]  # heading right and down
 def zoom(program, _glyphs):
     """On a 1920 x 1080 screen with a window manager: full screen shows the picture at zoom 2,
     centred in black; a glider painted through the zoomed pointer moves; F11 gives a 1280 x 960
-    window, F10 a 640 x 480 one and back; every zoom shows the same colours."""
+    window, F10 a 640 x 480 one and back, the pointer staying over its cell and its held button
+    painting no other; every zoom shows the same colours."""
     with Session(program, screen=(1920, 1080), window_manager=True, start_timeout=20) as s:
         check(s.picture == (320, 60, 2), "full screen shows the picture at %s, (320, 60) at zoom 2 expected"
               % (s.picture,))
@@ -385,15 +386,29 @@ def zoom(program, _glyphs):
               "the glider painted as %s" % alive(s.view()))
         s.key("F5", until=lambda sh: min(alive(View(sh, s.picture)), default=(0, 0)) > (101, 0),
               what="the glider moving")
+        s.key("F6")
+        glider = alive(s.view())
         seen = {2: exact_colours(s.view())}
-        for size, key in (((1280, 960), "F11"), ((640, 480), "F10"), ((1280, 960), "F10")):
-            s.key(key)  # a short press: held longer, the X server's auto-repeat would press it again
-            s.wait_for(lambda _: (s.window() or (0, 0, 0, 0))[2:] == size, "a %dx%d window" % size)
-            x, y, w, h = s.window()  # the window manager's idea of where it stands may be off a little
-            shot = s.wait_for(lambda sh: sh.frame((x + w // 2, y + h // 2)), "the framed picture in the window")
-            s.picture = shot.frame((x + w // 2, y + h // 2))
-            check(s.picture[2] == w // WIDTH, "zoom %d in a %d-pixel wide window" % (s.picture[2], w))
-            seen[s.picture[2]] = exact_colours(View(shot, s.picture))
+        held = (400, 300)  # the cell under the pointer, its button held across every change
+        s.point(*held)
+        s.run("xdotool", "mousedown", "1")
+        try:
+            s.wait_for(lambda sh: near(View(sh, s.picture).rgb(*held), ALIVE), "the held button painting")
+            for size, key in (((1280, 960), "F11"), ((640, 480), "F10"), ((1280, 960), "F10")):
+                s.key(key)  # a short press: held longer, the X server's auto-repeat would press it again
+                s.wait_for(lambda _: (s.window() or (0, 0, 0, 0))[2:] == size, "a %dx%d window" % size)
+                x, y, w, h = s.window()  # the window manager's idea of where it stands may be off a little
+                shot = s.wait_for(lambda sh: sh.frame((x + w // 2, y + h // 2)), "the framed picture in the window")
+                s.picture = shot.frame((x + w // 2, y + h // 2))
+                check(s.picture[2] == w // WIDTH, "zoom %d in a %d-pixel wide window" % (s.picture[2], w))
+                shot = s.wait_for(lambda sh: cursor_at(View(sh, s.picture), *held),
+                                  "the cursor still over cell %s after %s" % (held, key))
+                view = View(shot, s.picture)
+                check(sorted(alive(view)) == sorted(glider + [held]),
+                      "after %s the cells %s are alive" % (key, sorted(set(alive(view)) - set(glider))))
+                seen[s.picture[2]] = exact_colours(view)
+        finally:
+            s.run("xdotool", "mouseup", "1")
         check(seen[1] == seen[2], "zoom 1 shows %s, zoom 2 %s" % (seen[1], seen[2]))
         s.run("xdotool", "keydown", "Escape")
         try:

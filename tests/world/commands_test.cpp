@@ -72,7 +72,7 @@ TEST_F(Commands, RandomRuleDrawsSurvivalBirthAndStatesInTurn) {
         }
         EXPECT_EQ(etat, e) << "the last pass's count stands";
         EXPECT_EQ(std::rand(), apres) << "exactly 27 draws";
-        EXPECT_EQ(couleur_etat[etat], makecol(255 - 2 * (255 / e) * e, 255 / e * e, 0)) << "palette rebuilt";
+        EXPECT_EQ(couleur_etat[etat], makecol((255 - 2 * (255 / e) * e) & 0xff, 255 / e * e, 0)) << "palette rebuilt";
         EXPECT_EQ(ncel[4][4], 1) << "the grids are not touched";
     }
 }
@@ -93,12 +93,13 @@ TEST_F(Commands, CyclingStatesGoesUpToSixteenThenBackToTwo) {
     for (int attendu = 3; attendu <= 16; attendu++) {
         cycle_etats();
         ASSERT_EQ(etat, attendu);
-        EXPECT_EQ(couleur_etat[attendu], makecol(255 - 2 * (255 / attendu) * attendu, 255 / attendu * attendu, 0));
+        EXPECT_EQ(couleur_etat[attendu], makecol((255 - 2 * (255 / attendu) * attendu) & 0xff,
+                                                 255 / attendu * attendu, 0));
     }
     cycle_etats();
     EXPECT_EQ(etat, 2);
     EXPECT_EQ(couleur_etat[1], makecol(1, 127, 0));
-    EXPECT_EQ(couleur_etat[16], makecol(-225, 240, 0)) << "left from the 16-state palette";
+    EXPECT_EQ(couleur_etat[16], makecol(-225 & 0xff, 240, 0)) << "left from the 16-state palette";
 }
 
 TEST_F(Commands, TogglesFlipOneEntryAndTouchNothingElse) {
