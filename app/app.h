@@ -23,7 +23,7 @@ void temps();    // timer callback: sets tick, nothing else
 void rythme();   // re-installs temps with the current delta (only once the timer runs)
 
 // One frame is entrees, cadence, dessiner, presenter, in this order; the last two
-// only when entrees or cadence says the picture may have changed.
+// only when entrees or cadence says the picture may have changed, and it can be seen.
 bool entrees();    // key actions, key history, mouse painting; true when the picture may have
                    // changed: a key is down, was down at the last input stage or went down or up
                    // since, the pointer or its buttons differ from the last input stage, painting

@@ -149,6 +149,7 @@ static void lit_pointeur() {
 bool entrees() {
     if (keyboard_needs_poll()) poll_keyboard();
     if (mouse_needs_poll()) poll_mouse();
+    const bool montre = surveille_ecran();
     actions();
     lit_pointeur();
     const int b = mouse_b;
@@ -158,7 +159,7 @@ bool entrees() {
     const bool touche = une_touche(), frappee = frappe.exchange(0), revenu = ecran_revenu();
     const bool bouge = (souris_x != avant_x || souris_y != avant_y) &&
                        (curseur_visible(souris_x, souris_y) || curseur_visible(avant_x, avant_y));
-    const bool change = peint || touche || touche_avant || frappee || revenu || bouge || b != avant_b;
+    const bool change = peint || touche || touche_avant || frappee || revenu || montre || bouge || b != avant_b;
     touche_avant = touche;
     avant_x = souris_x, avant_y = souris_y, avant_b = b;
     return change;

@@ -8,11 +8,11 @@ int main() {
     while (!key[KEY_ESC] && sortie < 0) {
         const bool saisie = entrees();
         const bool genere = cadence();
-        if (saisie || genere) {
+        if ((saisie || genere) && image_visible()) {
             dessiner();
             presenter();
         } else {
-            rest(1);  // nothing can have changed the picture: look again in a millisecond
+            rest(1);  // nothing can have changed what is seen: look again in a millisecond
         }
     }
     arreter();

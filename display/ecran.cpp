@@ -2,6 +2,7 @@
 // 640 x 480 picture, where the picture stands, the pointer's place in the picture,
 // and the presentation of the back buffer.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,7 @@ static uint32_t teinte[1 << 16];    // each 16-bit picture pixel in the zoomed s
 static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row
 static std::atomic<int> revenu{0};  // 1: the display came back since the last look
 static bool replace;                // the picture was placed anew since the last look
+static bool cache;                  // the window is hidden: nothing is drawn or presented
 static uint16_t montree[HAUTEUR][LARGEUR];  // the picture as the zoomed screen shows it
 enum { RIEN, IMAGE, IMAGE_ET_MARGE };
 static std::atomic<int> a_refaire{IMAGE};   // what the screen may not show any more: the rows of
@@ -163,6 +165,8 @@ void etire(BITMAP *dest) {
         etire_en<uint16_t>(dest);
 }
 
+bool image_visible() { return !cache; }
+
 void presenter() {
     if (sans_zoom)
         blit(buffer, screen, 0, 0, 0, 0, LARGEUR, HAUTEUR);
@@ -171,14 +175,17 @@ void presenter() {
 }
 
 // The zoomed screen takes a 32-bit desktop's depth, where nothing converts the
-// pixels again; on any other desktop it stays at 16 bits.
-static int profondeur_zoom() { return desktop_color_depth() == 32 ? 32 : 16; }
+// pixels again; on any other desktop, and for the plain 640x480 picture, it stays at 16 bits.
+static int profondeur(int largeur, int hauteur, int z) {
+    const bool simple = z == 1 && largeur == LARGEUR && hauteur == HAUTEUR;
+    return !simple && desktop_color_depth() == 32 ? 32 : 16;
+}
 
 // One mode set. Each forgets the switch callbacks, and DirectDraw's full screen
 // loses its picture when the user switches away: hence the callback, after each.
 // The colour depth in force stays 16, that of the buffer and of every colour made.
-static int essaie(int carte, int largeur, int hauteur, int z, int profondeur) {
-    set_color_depth(profondeur);
+static int essaie(int carte, int largeur, int hauteur, int z) {
+    set_color_depth(profondeur(largeur, hauteur, z));
     const int r = pose_mode(carte, largeur, hauteur);
     set_color_depth(16);
     if (r != 0) return -1;
@@ -191,30 +198,65 @@ static int essaie(int carte, int largeur, int hauteur, int z, int profondeur) {
 // The zoom chosen with F10 where it still fits, else the largest that does.
 static int choisi(int choix, int tient) { return choix > 0 && choix <= tient ? choix : tient; }
 
-// Full screen: 640x480 first, and that is all where the library switched the video
-// mode. Otherwise the picture is zoomed in the desktop's own size, which switches
-// nothing, if a zoom above 1 fits it.
+static int distance(const Zone &m, int x, int y) {
+    const int dx = x < m.x ? m.x - x : x >= m.x + m.largeur ? x - (m.x + m.largeur - 1) : 0;
+    const int dy = y < m.y ? m.y - y : y >= m.y + m.hauteur ? y - (m.y + m.hauteur - 1) : 0;
+    return dx + dy;
+}
+
+int moniteur_de(const Zone *liste, int n, int x, int y) {
+    int meilleur = -1;
+    for (int i = 0; i < n; i++)
+        if (meilleur < 0 || distance(liste[i], x, y) < distance(liste[meilleur], x, y)) meilleur = i;
+    return meilleur;
+}
+
+enum { MONITEURS = 16 };
+static Zone connus[MONITEURS];  // the monitors as last seen
+static int n_connus;
+
+// The monitor that holds the pointer, or the one the screen stands on (the middle of
+// its window, or of full screen) where a mode is set; false if none is known.
+static bool moniteur(bool du_pointeur, Zone *m) {
+    n_connus = moniteurs(connus, MONITEURS);
+    Zone e;
+    int x = 0, y = 0;
+    if (!du_pointeur && gfx_driver && zone_ecran(&e))
+        x = e.x + e.largeur / 2, y = e.y + e.hauteur / 2;
+    else
+        pointeur_bureau(&x, &y);
+    const int i = moniteur_de(connus, n_connus, x, y);
+    if (i < 0) return false;
+    *m = connus[i];
+    return true;
+}
+
+// Full screen: where it is a video mode of its own, 640x480 and nothing else. Else the
+// monitor that holds the pointer, at its own size, the picture at the largest zoom that
+// fits it (or as chosen), centred.
 static int mode_plein() {
-    if (essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16) != 0) return -1;
+    if (video_commutee()) {
+        if (essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1) != 0) return -1;
+        plus_grand = 1;
+    } else {
+        Zone m{0, 0, LARGEUR, HAUTEUR};
+        moniteur(true, &m);
+        const int tient = zoom_max(m.largeur, m.hauteur, true);
+        if (essaie(GFX_AUTODETECT_FULLSCREEN, m.largeur, m.hauteur, choisi(choix_plein, tient)) != 0) return -1;
+        place_plein_ecran(m);
+        plus_grand = tient;
+    }
     ecran_plein = true;
-    plus_grand = 1;
-    int w, h;
-    if (video_commutee() || !taille_bureau(&w, &h)) return 0;
-    const int tient = zoom_max(w, h, true);
-    if (tient == 1) return 0;
-    if (essaie(GFX_AUTODETECT_FULLSCREEN, w, h, choisi(choix_plein, tient), profondeur_zoom()) != 0)
-        return essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1, 16);
-    plus_grand = tient;
     return 0;
 }
 
-// A window 640z x 480z, z as chosen, else the largest within 90 % of the desktop.
+// A window 640z x 480z, z as chosen, else the largest within 90 % of the monitor it
+// goes on: the one the screen stands on now, or at start the pointer's.
 static int mode_fenetre() {
-    int w = 0, h = 0;
-    plus_grand = taille_bureau(&w, &h) ? zoom_max(w, h, false) : 1;
+    Zone m;
+    plus_grand = moniteur(false, &m) ? zoom_max(m.largeur, m.hauteur, false) : 1;
     const int z = choisi(choix_fenetre, plus_grand);
-    if (essaie(GFX_AUTODETECT_WINDOWED, LARGEUR * z, HAUTEUR * z, z, z > 1 ? profondeur_zoom() : 16) != 0)
-        return -1;
+    if (essaie(GFX_AUTODETECT_WINDOWED, LARGEUR * z, HAUTEUR * z, z) != 0) return -1;
     ecran_plein = false;
     return 0;
 }
@@ -285,4 +327,39 @@ void zoom_suivant() {
     clear_bitmap(screen);
     place_image(SCREEN_W, SCREEN_H, choix_plein, bitmap_color_depth(screen));
     accorde(pointe, x, y);
+}
+
+// The monitors changed: full screen is set up again on the monitor that holds the
+// pointer, which it keeps within its own. A window is made again only where it no
+// longer fits its monitor, which is also checked when nothing changed, as a window
+// manager or the user may have taken it to a smaller one.
+static bool suit_moniteurs() {
+    Zone avant[MONITEURS];
+    const int n_avant = n_connus;
+    std::memcpy(avant, connus, sizeof avant);
+    Zone m;
+    if (!moniteur(false, &m) || fenetres_perdues()) return false;
+    const bool changes = n_connus != n_avant || std::memcmp(avant, connus, n_connus * sizeof(Zone)) != 0;
+    if (ecran_plein ? !changes : zoom <= zoom_max(m.largeur, m.hauteur, false)) return false;
+    change(ecran_plein, choix(ecran_plein));
+    return true;
+}
+
+using horloge = std::chrono::steady_clock;
+static horloge::time_point prochain_regard;  // when surveille_ecran looks again
+static int regards;                          // how many times it looked
+
+bool surveille_ecran() {
+    const horloge::time_point maintenant = horloge::now();
+    if (!gfx_driver || maintenant < prochain_regard) return false;
+    prochain_regard = maintenant + std::chrono::milliseconds(250);
+    const bool etait_cache = cache;
+    cache = ecran_cache();
+    bool refait = false;
+    if (etait_cache && !cache) {
+        a_refaire.store(IMAGE_ET_MARGE);
+        refait = true;
+    }
+    if (++regards % 4 == 0) refait = suit_moniteurs() || refait;
+    return refait;
 }

@@ -5,6 +5,8 @@
 
 #include <allegro.h>
 
+#include "systeme/systeme.h"
+
 enum { ZOOM_MAX = 16 };
 extern const char SANS_MODE[];  // why the program stops when no mode can be had
 int ouvre_ecran();     // full screen, else a window, each at the largest zoom that fits; 0 on success
@@ -14,6 +16,13 @@ void bascule_ecran();  // full screen <-> window, keeping everything else; the o
 void zoom_suivant();   // the current mode's zoom + 1, past the largest back to 1 (F10): a window is
                        // set up again as bascule_ecran does, full screen re-centres the picture
 void presenter();      // buffer to the screen
+bool image_visible();  // false while the window is hidden: nothing is drawn or presented
+// Called by the input stage: at most four times a second, looks whether the window is
+// hidden or shown again (then it is written whole and true is returned), and once a second whether the
+// monitors changed (then full screen is set up again on its monitor) or the window no
+// longer fits its monitor (then it gets the zoom that does). True when the picture must
+// be drawn and presented again.
+bool surveille_ecran();
 void retour_ecran();   // display-switch callback: the screen came back and needs its picture
 bool ecran_revenu();   // true once after each retour_ecran
 bool ecran_replace();  // true once after each place_image: a mode set, or F10 in full screen
@@ -21,6 +30,9 @@ bool ecran_replace();  // true once after each place_image: a mode set, or F10 i
 // The largest zoom, 1 to ZOOM_MAX, at which the picture fits a full screen of
 // largeur x hauteur, or a window within 90 % of it.
 int zoom_max(int largeur, int hauteur, bool plein);
+// The monitor of liste[0..n) that holds desktop pixel (x, y), else the nearest to it;
+// -1 if there is none.
+int moniteur_de(const Zone *liste, int n, int x, int y);
 // The picture pixel under screen pixel (sx, sy), rounded down: outside 0..639 x 0..479
 // over the margin.
 void vers_image(int sx, int sy, int *x, int *y);

@@ -22,6 +22,10 @@ install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/vorplane\" COMMAND_ERROR_IS_FATAL ANY)")
 install(FILES ${dist}/vorplane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${dist}/vorplane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size ${VORPLANE_ICON_SIZES})  # rendered by dist/icons.cmake
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}/vorplane.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
 install(FILES ${dist}/vorplane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vorplane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${dist}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -30,5 +30,6 @@ add_custom_command(OUTPUT vorplane-resources.o
           vorplane.ico VERBATIM)
 target_sources(vorplane PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vorplane-resources.o)
 
-# No link time in the PE header, so that the same sources give the same exe.
-target_link_options(vorplane PRIVATE -Wl,--no-insert-timestamp)
+# No link time in the PE header, so that the same sources give the same exe; no symbols
+# or debugging sections either, which Windows users have no use for.
+target_link_options(vorplane PRIVATE -Wl,--no-insert-timestamp -s)

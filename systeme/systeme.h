@@ -10,6 +10,11 @@
 extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
                                  // 0 for a close request, 128 + n for signal n, 1 for an X error
 
+// A rectangle of the desktop, in its pixels: a monitor, or where the program's screen stands.
+struct Zone {
+    int x, y, largeur, hauteur;
+};
+
 // Called by the start-up before allegro_init, which creates the window: its title,
 // class (WM_CLASS) and icon on X11.
 void nomme_fenetre();
@@ -36,9 +41,29 @@ int pose_mode(int carte, int w, int h);
 // Called by the shutdown and by echec: allegro_exit, made safe as pose_mode is.
 void quitte_bibliotheque();
 
-// Called by the screen after a full-screen mode set: true when it switched the
-// video mode (always on Windows, where full screen is DirectDraw's 640x480 mode).
+// Called by the screen before a full-screen mode set: true where full screen is a video
+// mode of its own, 640x480 (Windows' DirectDraw); false where it covers a monitor at
+// that monitor's own mode (X11, where the library's switch of the video mode is refused).
 bool video_commutee();
+
+// Called by the screen right after a full-screen mode set on X11: the full-screen
+// window onto monitor m, the picture's screen at its top-left corner.
+void place_plein_ecran(const Zone &m);
+
+// Called by the screen: up to max monitors of the desktop, in the desktop's coordinates,
+// and how many (X11: RandR's monitors, else the whole root window; Windows: every display).
+int moniteurs(Zone *liste, int max);
+
+// Called by the screen: the pointer in the desktop's coordinates; false if unknown.
+bool pointeur_bureau(int *x, int *y);
+
+// Called by the screen while a mode is set: where its screen (the picture's window, or
+// full screen) stands on the desktop; false if unknown.
+bool zone_ecran(Zone *z);
+
+// Called by the screen a few times a second while a mode is set: true while the window
+// is minimised or unmapped, where nothing it shows can be seen.
+bool ecran_cache();
 
 // Called by the screen after every change of screen, where the library has put its
 // idea of the pointer at the screen's centre (and on X11 would later warp the real
@@ -51,8 +76,6 @@ void accorde_pointeur(int x, int y);
 // the library restores a lost video-memory screen without a word.
 bool ecran_garde_image();
 
-// Called by the screen: the desktop's size (on X11 the whole root window); false if unknown.
-bool taille_bureau(int *largeur, int *hauteur);
 
 // Called by the screen before a mode change, which waits until its window is mapped,
 // as a destroyed one never is: true when the library's windows are gone or an X

@@ -103,7 +103,46 @@ void accorde_pointeur(int x, int y) {
 // lost, the library restores it and calls no switch callback.
 bool ecran_garde_image() { return false; }
 
-bool taille_bureau(int *largeur, int *hauteur) { return get_desktop_resolution(largeur, hauteur) == 0; }
+void place_plein_ecran(const Zone &) {}
+
+struct Liste {
+    Zone *zones;
+    int max, n;
+};
+
+static BOOL CALLBACK un_moniteur(HMONITOR, HDC, LPRECT r, LPARAM l) {
+    Liste *liste = reinterpret_cast<Liste *>(l);
+    if (liste->n < liste->max)
+        liste->zones[liste->n++] = {r->left, r->top, r->right - r->left, r->bottom - r->top};
+    return TRUE;
+}
+
+int moniteurs(Zone *zones, int max) {
+    Liste liste{zones, max, 0};
+    EnumDisplayMonitors(nullptr, nullptr, un_moniteur, reinterpret_cast<LPARAM>(&liste));
+    return liste.n;
+}
+
+bool pointeur_bureau(int *x, int *y) {
+    POINT p;
+    if (!GetCursorPos(&p)) return false;
+    *x = p.x, *y = p.y;
+    return true;
+}
+
+bool zone_ecran(Zone *z) {
+    HWND fenetre = win_get_window();
+    RECT r;
+    POINT coin{0, 0};
+    if (!fenetre || !GetClientRect(fenetre, &r) || !ClientToScreen(fenetre, &coin)) return false;
+    *z = {coin.x, coin.y, r.right - r.left, r.bottom - r.top};
+    return true;
+}
+
+bool ecran_cache() {
+    HWND fenetre = win_get_window();
+    return fenetre && IsIconic(fenetre);
+}
 
 bool fenetres_perdues() { return false; }
 

@@ -1,21 +1,34 @@
 // The X11 port: signals, X errors and the loss of the display, the window's name
-// and icon, and the probes of the screen.
+// and icon, full screen on one monitor, and the probes of the screen.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <allegro.h>
 #include <xalleg.h>
 #include <allegro/platform/aintunix.h>
 
+#include "icone_argb.h"
 #include "systeme/systeme.h"
 #include "systeme/icone.xpm"
 
 extern void *allegro_icon;  // the library's, read when it creates its window; no header declares it
 
 static std::atomic<int> erreur_x{0}, requete_x{0};  // the first X error: its code and request
+
+// The library's full screen switches the video mode through the VidMode extension
+// where it can: that rearranges many desktops, stretches 4:3 across wide panels,
+// changes one monitor of several, and after the desktop's own resolution was changed
+// the mode it restores at exit is refused. Defined here, this query answers in its
+// stead, for the library too: no VidMode, so full screen keeps the monitor's own mode.
+extern "C" Bool XF86VidModeQueryExtension(Display *, int *, int *) { return False; }
 
 // Both only set sortie: the loop ends at its top and shuts down in order.
 static void signal_recu(int n) { sortie.store(128 + n); }
@@ -57,6 +70,15 @@ void nomme_fenetre() {
     allegro_icon = const_cast<char **>(icone_xpm);
 }
 
+// The icon at several sizes, with its transparency, where panels and task switchers
+// look for it: Xlib hands 32-bit properties over as longs.
+static void icone_ewmh() {
+    const std::vector<long> valeurs(std::begin(icone_argb), std::end(icone_argb));
+    XChangeProperty(_xwin.display, _xwin.wm_window, XInternAtom(_xwin.display, "_NET_WM_ICON", False),
+                    XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(valeurs.data()),
+                    static_cast<int>(valeurs.size()));
+}
+
 // After allegro_init, whose own handlers for these signals would shut the
 // library down from inside the signal and abort. The server's auto-repeat sends a
 // release and a press together, which the library passes on as a new press unless
@@ -71,6 +93,7 @@ void ecoute_systeme() {
     if (!_xwin.display) return;
     XLOCK();
     XkbSetDetectableAutoRepeat(_xwin.display, True, nullptr);
+    icone_ewmh();
     XUNLOCK();
 }
 
@@ -82,14 +105,15 @@ int pose_mode(int carte, int w, int h) { return set_gfx_mode(carte, w, h, 0, 0);
 
 void quitte_bibliotheque() { allegro_exit(); }
 
-// Full screen switches the video mode only where VidMode offers 640x480 or more
-// on a local display.
-bool video_commutee() {
-#if defined(ALLEGRO_XWINDOWS_WITH_XF86VIDMODE)
-    return _xwin.mode_switched != 0;
-#else
-    return false;
-#endif
+bool video_commutee() { return false; }
+
+// The library makes its full-screen window as large as the whole root window (as
+// large as it was when the program started) and centres the picture's window in it.
+void place_plein_ecran(const Zone &m) {
+    XLOCK();
+    XMoveResizeWindow(_xwin.display, _xwin.fs_window, m.x, m.y, m.largeur, m.hauteur);
+    XMoveWindow(_xwin.display, _xwin.window, 0, 0);
+    XUNLOCK();
 }
 
 // The library warps the pointer only when it is in the window already, and after
@@ -111,7 +135,59 @@ void accorde_pointeur(int x, int y) {
 
 bool ecran_garde_image() { return true; }
 
-bool taille_bureau(int *largeur, int *hauteur) { return get_desktop_resolution(largeur, hauteur) == 0; }
+// RandR 1.5 lists monitors as the desktop arranges them (xrandr --setmonitor
+// included); an older server gets the root window, as does a list without any.
+int moniteurs(Zone *liste, int max) {
+    if (!_xwin.display || max < 1) return 0;
+    XLOCK();
+    Display *d = _xwin.display;
+    const Window racine = DefaultRootWindow(d);
+    int evenement, erreur, majeure = 0, mineure = 0, n = 0;
+    if (XRRQueryExtension(d, &evenement, &erreur) && XRRQueryVersion(d, &majeure, &mineure) &&
+        (majeure > 1 || (majeure == 1 && mineure >= 5))) {
+        XRRMonitorInfo *m = XRRGetMonitors(d, racine, True, &n);
+        n = std::min(n, max);
+        for (int i = 0; i < n; i++) liste[i] = {m[i].x, m[i].y, m[i].width, m[i].height};
+        if (m) XRRFreeMonitors(m);
+    }
+    XWindowAttributes a;
+    if (n <= 0 && XGetWindowAttributes(d, racine, &a)) liste[0] = {0, 0, a.width, a.height}, n = 1;
+    XUNLOCK();
+    return std::max(n, 0);
+}
+
+bool pointeur_bureau(int *x, int *y) {
+    if (!_xwin.display) return false;
+    Window racine, enfant;
+    int wx, wy;
+    unsigned boutons;
+    XLOCK();
+    const bool ok = XQueryPointer(_xwin.display, DefaultRootWindow(_xwin.display), &racine, &enfant, x, y,
+                                  &wx, &wy, &boutons);
+    XUNLOCK();
+    return ok;
+}
+
+bool zone_ecran(Zone *z) {
+    if (!_xwin.display) return false;
+    Window enfant;
+    XLOCK();
+    const bool ok = XTranslateCoordinates(_xwin.display, _xwin.window, DefaultRootWindow(_xwin.display), 0, 0,
+                                          &z->x, &z->y, &enfant);
+    XUNLOCK();
+    z->largeur = _xwin.window_width, z->hauteur = _xwin.window_height;
+    return ok;
+}
+
+// The picture's window is viewable only while every window it stands in is mapped.
+bool ecran_cache() {
+    if (!_xwin.display) return false;
+    XWindowAttributes a;
+    XLOCK();
+    const bool vue = XGetWindowAttributes(_xwin.display, _xwin.window, &a) && a.map_state == IsViewable;
+    XUNLOCK();
+    return !vue;
+}
 
 // Asks the server about both of the library's windows.
 bool fenetres_perdues() {

@@ -23,6 +23,31 @@ TEST(Zoom, TheLargestThatFitsTheScreenOrNinetyPercentOfItForAWindow) {
     EXPECT_EQ(zoom_max(1 << 20, 1 << 20, 1), ZOOM_MAX);
 }
 
+// Full screen goes on the monitor that holds the pointer, else the nearest one, at
+// the largest zoom that fits it; a window takes the largest within 90 % of it.
+TEST(Zoom, TheMonitorThatHoldsThePointerAndTheZoomsThatFitIt) {
+    const Zone deux[] = {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}};
+    const Zone portable[] = {{0, 312, 1366, 768}, {1366, 0, 1920, 1080}};  // bottoms aligned
+    const Zone grand[] = {{0, 0, 1280, 1024}, {-3840, 0, 3840, 2160}};
+    const struct {
+        const Zone *liste;
+        int n, x, y, attendu, plein, fenetre;
+    } cas[] = {
+        {deux, 2, 100, 100, 0, 2, 2},      {deux, 2, 1919, 1079, 0, 2, 2}, {deux, 2, 1920, 0, 1, 2, 2},
+        {portable, 2, 700, 700, 0, 1, 1},  {portable, 2, 2000, 500, 1, 2, 2},
+        {portable, 2, 500, 100, 0, 1, 1},  // above the laptop, where no monitor is: the nearest
+        {grand, 2, 100, 1000, 0, 2, 1},    {grand, 2, -10, 10, 1, 4, 4},
+        {deux, 0, 100, 100, -1, 0, 0},
+    };
+    for (auto &c : cas) {
+        const int i = moniteur_de(c.liste, c.n, c.x, c.y);
+        EXPECT_EQ(i, c.attendu) << "pointer at " << c.x << "," << c.y;
+        if (i < 0) continue;
+        EXPECT_EQ(zoom_max(c.liste[i].largeur, c.liste[i].hauteur, true), c.plein) << c.x << "," << c.y;
+        EXPECT_EQ(zoom_max(c.liste[i].largeur, c.liste[i].hauteur, false), c.fenetre) << c.x << "," << c.y;
+    }
+}
+
 // A screen of largeur x hauteur at zoom z, the picture placed as the mode set
 // places it; the program's own 640 x 480 16-bit screen again afterwards.
 struct Screen : Headless {

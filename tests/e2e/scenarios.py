@@ -410,11 +410,48 @@ def zoom(program, _glyphs):
         finally:
             s.run("xdotool", "mouseup", "1")
         check(seen[1] == seen[2], "zoom 1 shows %s, zoom 2 %s" % (seen[1], seen[2]))
+        # The desktop's resolution changes under the 1280 x 960 window, then under full screen.
+        s.run("xrandr", "--newmode", "1280x1024", "0", "1280", "1280", "1280", "1280", "1024", "1024", "1024", "1024")
+        s.run("xrandr", "--addmode", "screen", "1280x1024")
+        s.run("xrandr", "--output", "screen", "--mode", "1280x1024", "--fb", "1280x1024")
+        s.wait_for(lambda _: (s.window() or (0, 0, 0, 0))[2:] == (640, 480), "the window made to fit 1280x1024",
+                   timeout=2)
+        s.key("F11")
+        s.wait_for(lambda sh: sh.frame() == (0, 32, 2), "full screen on 1280x1024")
+        s.run("xrandr", "-s", "1920x1080")
+        s.wait_for(lambda sh: sh.width == 1920 and sh.frame() == (320, 60, 2), "full screen on 1920x1080 again",
+                   timeout=2)
         s.run("xdotool", "keydown", "Escape")
         try:
             s.ends(0, "Escape")
         finally:
             s.run("xdotool", "keyup", "Escape")
+        check(s.output() == "", "output after the resolution changed: %r" % s.output())
+    # Two monitors side by side, another program's window on the first, the pointer on the
+    # second: full screen covers the second alone; a window fits the monitor it is on.
+    big, small = (0, 0, 1920, 1080), (1920, 0, 1366, 768)
+    with Session(program, screen=(3286, 1080), window_manager=True, monitors=(big, small),
+                 pointer=(2600, 400)) as s:
+        check(s.picture == (1920 + 363, 144, 1), "full screen shows the picture at %s, (2283, 144) at zoom 1 "
+              "expected" % (s.picture,))
+        logo = subprocess.Popen(["xlogo", "-geometry", "200x200+100+100"], env=s.env)
+        try:
+            s.wait_for(lambda sh: sum(near(c, WHITE) for _, _, c in sh.region(120, 140, 280, 280)) > 5000,
+                       "xlogo seen on the first monitor")
+            for key in ("F11", "F11", "F11"):
+                s.key(key)
+                time.sleep(1.5)  # a window the window manager put where it does not fit is made again
+                fits = lambda _: fits_a_monitor(s.window(), (big, small)) if s.window() else True
+                s.wait_for(fits, "the window within 90 %% of its monitor after %s" % key)
+        finally:
+            logo.terminate()
+
+
+def fits_a_monitor(window, monitors):
+    """The window (x, y, width, height) stands on a monitor that holds 640z x 480z within 90 %."""
+    x, y, w, h = window
+    mx, my = x + w // 2, y + h // 2
+    return any(a <= mx < a + b and c <= my < c + d and w <= 0.9 * b and h <= 0.9 * d for a, c, b, d in monitors)
 
 
 def alive(view):

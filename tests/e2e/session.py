@@ -172,14 +172,19 @@ def _die_with_parent():
 class Session:
     """Xvfb plus the program; use as a context manager so both always end."""
 
-    def __init__(self, program, launcher=(), start_timeout=15, screen=(WIDTH, HEIGHT), window_manager=False):
+    def __init__(self, program, launcher=(), start_timeout=15, screen=(WIDTH, HEIGHT), window_manager=False,
+                 monitors=(), pointer=None):
         """launcher: the command that runs program (e.g. wine), none for a native one;
         start_timeout: seconds to wait for the first frame; screen: Xvfb's size;
-        window_manager: run openbox on the display first."""
+        window_manager: run openbox on the display first; monitors: (x, y, width, height)
+        of each monitor the root window is divided into, the first at (0, 0); pointer:
+        where the pointer stands when the program starts (the screen's middle by default)."""
         self.command = [*launcher, program]
         self.start_timeout = start_timeout
         self.screen = screen
         self.window_manager = window_manager
+        self.monitors = monitors
+        self.pointer = pointer or (screen[0] // 2, screen[1] // 2)
         self.xvfb = None
         self.wm = None
         self.proc = None
@@ -189,8 +194,10 @@ class Session:
     def __enter__(self):
         try:
             self._start_xvfb()
+            self._set_monitors()
             if self.window_manager:
                 self._start_openbox()
+            self.run("xdotool", "mousemove", *map(str, self.pointer))
             self._launch()
         except BaseException:
             self.close()
@@ -236,16 +243,24 @@ class Session:
             check(time.monotonic() < end, "openbox did not start")
             time.sleep(0.1)
 
+    def _set_monitors(self):
+        """Divides the root window into the monitors asked for: the first takes the place of
+        the one Xvfb starts with (named "screen", which cannot be deleted)."""
+        for i, (x, y, w, h) in enumerate(self.monitors):
+            self.run("xrandr", "--setmonitor", "m%d" % i, "%d/%dx%d/%d+%d+%d" % (w, w // 4, h, h // 4, x, y),
+                     "screen" if i == 0 else "none")
+
     def _launch(self):
-        """Starts the program and waits until its first frame is on the screen; notes
-        where the picture stands (at (0, 0), unzoomed, on the default screen)."""
+        """Starts the program and waits until its first frame is on the screen, looked for
+        round the pointer; notes where the picture stands (at (0, 0), unzoomed, on the
+        default screen)."""
         self.proc_log = tempfile.TemporaryFile()
         self.proc = subprocess.Popen(self.command, env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=self.proc_log, stderr=self.proc_log,
                                      preexec_fn=_die_with_parent)
-        shot = self.wait_for(lambda s: s.frame() is not None, "the program's framed picture",
+        shot = self.wait_for(lambda s: s.frame(self.pointer) is not None, "the program's framed picture",
                              timeout=self.start_timeout)
-        self.picture = shot.frame()
+        self.picture = shot.frame(self.pointer)
 
     def close(self):
         """Ends the program, then Xvfb: asked first, so that Xvfb removes its socket, then forced."""
@@ -273,7 +288,12 @@ class Session:
         return r.stdout
 
     def shot(self):
-        return Shot(self.run("xwd", "-root", "-silent"))
+        """The root window; taken again once where the X server was resizing it meanwhile."""
+        try:
+            return Shot(self.run("xwd", "-root", "-silent"))
+        except Failure:
+            time.sleep(0.2)
+            return Shot(self.run("xwd", "-root", "-silent"))
 
     def view(self):
         return View(self.shot(), self.picture)
