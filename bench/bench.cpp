@@ -1,7 +1,9 @@
 // Times photo + vivre and the cell layer against the plain reference of
 // tests/reference.h, headless, and ends with a table of medians and ratios; then
-// the presentation of a frame at zooms 1 to 4, against the library's stretch_blit.
+// the presentation of a frame at zooms 1 to 4, against today's way and the floor of
+// a plain memset of the same bytes.
 #include <benchmark/benchmark.h>
+#include <emmintrin.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +14,8 @@
 
 #include "display/ecran.h"
 #include "reference.h"
+
+#include <allegro/internal/aintern.h>  // the library's colour conversion blitter
 
 namespace {
 
@@ -84,29 +88,61 @@ void cellules(benchmark::State &st, Voie v) {
 }
 
 // A frame presented on a 32-bit screen the size that gives zoom z (a memory bitmap:
-// the X server's share is not counted). etire writes the zoomed lines through the
-// colour table, every row of it, as when all changed; the library's way is
-// stretch_blit at 16 bits, then one blit that converts to 32.
+// the X server's share is not counted), every row changed, as in a running soup: the
+// frames alternate between two pictures that differ in every row. The
+// fast way is etire with its shuffles; today's, etire's portable lines (an intermediate
+// row, then streamed), and at zoom 1 a blit into a 16-bit screen that the library's X11
+// driver then converts to 32 bits; the floor, a plain memset of the same bytes.
+enum Presentation { RAPIDE_P, AUJOURD_HUI, MEMSET, FLOT };
+const char *const presentations[] = {"fast", "today", "memset", "stream"};
 const int ecrans[][2] = {{640, 480}, {1920, 1080}, {1920, 1440}, {3840, 2160}};
 
-void presente(benchmark::State &st, int z, bool bibliotheque) {
+void aujourd_hui_zoom_1(BITMAP *ecran16, BITMAP *ecran) {
+    blit(buffer, ecran16, 0, 0, 0, 0, LARGEUR, HAUTEUR);
+    COLORCONV_BLITTER_FUNC *convertit = _get_colorconv_blitter(16, 32);
+    GRAPHICS_RECT de = {LARGEUR, HAUTEUR, static_cast<int>(ecran16->line[1] - ecran16->line[0]), ecran16->line[0]};
+    GRAPHICS_RECT vers = {LARGEUR, HAUTEUR, static_cast<int>(ecran->line[1] - ecran->line[0]), ecran->line[0]};
+    convertit(&de, &vers);
+    _release_colorconv_blitter(convertit);
+}
+
+void presente(benchmark::State &st, int z, Presentation p) {
     installe(seize_etats);
+    BITMAP *images[2] = {buffer, create_bitmap(LARGEUR, HAUTEUR)};
+    afficher();
+    reference::generation();
+    buffer = images[1];
     afficher();
     BITMAP *ecran = create_bitmap_ex(32, ecrans[z - 1][0], ecrans[z - 1][1]);
-    BITMAP *grand = create_bitmap_ex(16, LARGEUR * z, HAUTEUR * z);
+    BITMAP *ecran16 = create_bitmap_ex(16, LARGEUR, HAUTEUR);
     place_image(ecran->w, ecran->h, z, 32);
+    const int natif = simd, gauche = (ecran->w - LARGEUR * z) / 2, haut = (ecran->h - HAUTEUR * z) / 2;
+    simd = p == RAPIDE_P ? natif : 0;
+    int n = 0;
     for (auto _ : st) {
-        if (bibliotheque) {
-            stretch_blit(buffer, grand, 0, 0, LARGEUR, HAUTEUR, 0, 0, grand->w, grand->h);
-            blit(grand, ecran, 0, 0, (ecran->w - grand->w) / 2, (ecran->h - grand->h) / 2, grand->w, grand->h);
+        buffer = images[++n % 2];
+        if (p == MEMSET) {
+            for (int y = haut; y < haut + HAUTEUR * z; y++)
+                std::memset(ecran->line[y] + 4 * gauche, 0x5a, 4 * LARGEUR * z);
+        } else if (p == FLOT) {
+            const __m128i v = _mm_set1_epi32(0x5a5a5a5a);
+            for (int y = haut; y < haut + HAUTEUR * z; y++) {
+                __m128i *d = reinterpret_cast<__m128i *>(ecran->line[y] + 4 * gauche);
+                for (int i = 0; i < LARGEUR * z / 4; i++) _mm_stream_si128(d + i, v);
+            }
+            _mm_sfence();
+        } else if (p == AUJOURD_HUI && z == 1) {
+            aujourd_hui_zoom_1(ecran16, ecran);
         } else {
-            retour_ecran();  // every row written, as when every row changed
             etire(ecran);
         }
         benchmark::ClobberMemory();
     }
+    buffer = images[0];
+    destroy_bitmap(images[1]);
+    simd = natif;
     place_image(LARGEUR, HAUTEUR, 1, 16);
-    destroy_bitmap(grand);
+    destroy_bitmap(ecran16);
     destroy_bitmap(ecran);
 }
 
@@ -132,13 +168,16 @@ struct Tableau : benchmark::ConsoleReporter {
             std::printf("%-34s %9.4f %9.4f %9.3f %10.1fx %10.1fx\n", c.c_str(), t[0], t[1], t[2], t[2] / t[0],
                         t[2] / t[1]);
         }
-        std::printf("\npresenting a frame on a 32-bit screen, medians, ms\n%-34s %9s %13s\n", "zoom", "etire",
-                    "stretch_blit");
+        std::printf("\npresenting a frame on a 32-bit screen, medians, ms\n%-30s %8s %8s %8s %8s %12s %12s %11s\n",
+                    "zoom", presentations[0], presentations[1], presentations[2], presentations[3], "fast/memset",
+                    "fast/stream", "today/fast");
         for (int z = 1; z <= 4; z++) {
             const std::string c = "present, zoom " + std::to_string(z);
-            std::printf("%-34s %9.4f %13.4f\n", (c + " on " + std::to_string(ecrans[z - 1][0]) + "x" +
-                        std::to_string(ecrans[z - 1][1])).c_str(), mediane[c + "/etire"],
-                        mediane[c + "/stretch_blit"]);
+            double t[4];
+            for (int p = 0; p < 4; p++) t[p] = mediane[c + "/" + presentations[p]];
+            std::printf("%-30s %8.4f %8.4f %8.4f %8.4f %11.2fx %11.2fx %10.2fx\n",
+                        (c + " on " + std::to_string(ecrans[z - 1][0]) + "x" + std::to_string(ecrans[z - 1][1])).c_str(),
+                        t[0], t[1], t[2], t[3], t[0] / t[2], t[0] / t[3], t[1] / t[0]);
         }
     }
 };
@@ -170,9 +209,9 @@ int main(int argc, char **argv) {
                 [m](benchmark::State &st, Voie v) { pas(st, m, v); });
     inscrit(tab, "clear + cell layer, 16 states", cellules);
     for (int z = 1; z <= 4; z++)
-        for (bool b : {false, true})
-            benchmark::RegisterBenchmark(("present, zoom " + std::to_string(z) + (b ? "/stretch_blit" : "/etire")).c_str(),
-                                         presente, z, b)
+        for (int p = 0; p < 4; p++)
+            benchmark::RegisterBenchmark(("present, zoom " + std::to_string(z) + "/" + presentations[p]).c_str(),
+                                         presente, z, static_cast<Presentation>(p))
                 ->Unit(benchmark::kMillisecond)
                 ->Repetitions(5)
                 ->ReportAggregatesOnly(true)

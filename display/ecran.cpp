@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VORPLANE_X86 1
+#define AVX2 __attribute__((target("avx2")))
+#define AVX2_EN_LIGNE __attribute__((target("avx2"), always_inline)) inline
 #endif
 
 #include "display/display.h"
@@ -25,7 +28,7 @@ static int plus_grand = 1;          // the largest zoom the current mode can sho
 static int choix_fenetre, choix_plein;  // the zoom chosen with F10 for each mode; 0: the largest
 static bool sans_zoom = true;       // the screen is the 640x480 16-bit picture itself
 static uint32_t teinte[1 << 16];    // each 16-bit picture pixel in the zoomed screen's depth
-static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row
+static uint32_t ligne[LARGEUR * ZOOM_MAX];  // one zoomed row, for the portable presentation
 static std::atomic<int> revenu{0};  // 1: the display came back since the last look
 static bool replace;                // the picture was placed anew since the last look
 static bool cache;                  // the window is hidden: nothing is drawn or presented
@@ -63,39 +66,7 @@ void vers_image(int sx, int sy, int *x, int *y) {
     *y = en_bas(sy - haut, zoom);
 }
 
-// Every 16-bit pixel in the given depth (16 or 32), converted by the library's own blitter:
-// the one its X11 and DirectDraw windows use to show a 16-bit screen on a deeper
-// desktop, so that a zoomed picture has the very colours of an unzoomed one. That blitter
-// reads red in the top bits, but the picture's pixels are laid out as the library's 16-bit
-// shifts say: those of the last 16-bit mode set, or its default with blue on top where none
-// was, as when Windows starts straight in a zoomed 32-bit window. Each pixel is handed to
-// the blitter with its fields where it expects them.
-static void fais_teintes(int profondeur) {
-    static uint16_t tous[1 << 16];
-    for (int c = 0; c < 1 << 16; c++)
-        tous[c] = static_cast<uint16_t>(((c >> _rgb_r_shift_16) & 0x1f) << 11 |
-                                        ((c >> _rgb_g_shift_16) & 0x3f) << 5 | ((c >> _rgb_b_shift_16) & 0x1f));
-    COLORCONV_BLITTER_FUNC *convertit = profondeur == 16 ? nullptr : _get_colorconv_blitter(16, profondeur);
-    if (!convertit) {
-        for (int c = 0; c < 1 << 16; c++) teinte[c] = static_cast<uint32_t>(c);
-        return;
-    }
-    GRAPHICS_RECT de = {256, 256, 256 * 2, tous}, vers = {256, 256, 256 * 4, teinte};
-    convertit(&de, &vers);
-    _release_colorconv_blitter(convertit);
-}
-
 int teinte_ecran(int c) { return static_cast<int>(teinte[c & 0xffff]); }
-
-void place_image(int largeur, int hauteur, int z, int profondeur) {
-    zoom = z;
-    gauche = (largeur - LARGEUR * z) / 2;
-    haut = (hauteur - HAUTEUR * z) / 2;
-    sans_zoom = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
-    fais_teintes(profondeur);
-    a_refaire.store(IMAGE);
-    replace = true;
-}
 
 // n bytes from s to d. On x86 the stores bypass the cache: a zoomed picture is
 // megabytes that this process never reads back, and plain stores would read each
@@ -115,6 +86,251 @@ static void fin_copies() {
 #endif
 }
 
+// A picture row src kept as what the screen will show, and converted into c.
+template <typename T> static void convertit_portable(const uint16_t *src, uint16_t *garde, T *c) {
+    for (int x = 0; x < LARGEUR; x++) {
+        garde[x] = src[x];
+        c[x] = static_cast<T>(teinte[src[x]]);
+    }
+}
+
+// The portable line: the converted row c expanded into an intermediate row, then copied,
+// as the program did before it had the fast one.
+template <typename T> static void ligne_portable(T *d, const T *c) {
+    T *l = reinterpret_cast<T *>(ligne);
+    for (int x = 0, i = 0; x < LARGEUR; x++, i += zoom)
+        for (int k = 0; k < zoom; k++) l[i + k] = c[x];
+    copie(reinterpret_cast<char *>(d), reinterpret_cast<const char *>(l), LARGEUR * zoom * sizeof(T));
+}
+
+#if defined(VORPLANE_X86)
+// The fast line, straight into the screen with streaming stores of 8 pixels (32 bytes
+// of 32-bit ones, 16 of 16-bit ones), which must be aligned. An aligned vector of the
+// line takes its pixels from 8 consecutive converted pixels at most, with one shuffle:
+// if the line's first aligned pixel is its pixel h, the r-th vector of each run of
+// zoom vectors reads from the converted row at base[h][r] past the run's start and
+// takes its pixels by ordre[h][r] (32-bit, across the whole vector) or masque[h][r]
+// (16-bit, by bytes); each run moves 8 converted pixels on. The few pixels before the
+// first aligned one and after the last whole vector are written one by one.
+enum { W = 8 };
+static struct {
+    int base[W][ZOOM_MAX];
+    alignas(32) int32_t ordre[W][ZOOM_MAX][W];
+    alignas(16) uint8_t masque[W][ZOOM_MAX][2 * W];
+} motifs;
+
+static void fais_motifs(int z) {
+    for (int h = 0; h < W; h++)
+        for (int r = 0; r < z; r++) {
+            motifs.base[h][r] = (h + W * r) / z;
+            for (int i = 0; i < W; i++) {
+                const int o = (h + W * r + i) / z - motifs.base[h][r];
+                motifs.ordre[h][r][i] = o;
+                motifs.masque[h][r][2 * i] = static_cast<uint8_t>(2 * o);
+                motifs.masque[h][r][2 * i + 1] = static_cast<uint8_t>(2 * o + 1);
+            }
+        }
+}
+
+AVX2_EN_LIGNE static void vecteur(uint32_t *d, const uint32_t *s, int h, int r) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + motifs.base[h][r]));
+    const __m256i o = _mm256_load_si256(reinterpret_cast<const __m256i *>(motifs.ordre[h][r]));
+    _mm256_stream_si256(reinterpret_cast<__m256i *>(d), _mm256_permutevar8x32_epi32(v, o));
+}
+
+AVX2_EN_LIGNE static void vecteur(uint16_t *d, const uint16_t *s, int h, int r) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + motifs.base[h][r]));
+    const __m128i m = _mm_load_si128(reinterpret_cast<const __m128i *>(motifs.masque[h][r]));
+    _mm_stream_si128(reinterpret_cast<__m128i *>(d), _mm_shuffle_epi8(v, m));
+}
+
+// The row converted 16 pixels at a time: by the table's own arithmetic where it gives
+// the table's very values (calcul.juste, checked over every pixel at each place_image),
+// else 8 at once looked up in the table. The arithmetic takes each field of the
+// picture's pixels, widens it to 8 bits as the library does (red and blue by repeating
+// their top bits, green from two tables of its top and bottom three bits), drops what
+// the screen's depth does not keep, and lays the fields out as the screen's pixels.
+static struct {
+    __m128i de_r, de_g, de_b;  // where the picture's fields start, as shift counts
+    __m128i vers_r, vers_g, vers_b, reduit;  // where the screen's start; the bits it drops
+    alignas(32) uint8_t vert_haut[32], vert_bas[32];  // in both lanes
+    bool juste;
+} calcul;
+
+AVX2_EN_LIGNE static void composantes(__m256i p, __m256i *r, __m256i *g, __m256i *b) {
+    const __m256i cinq = _mm256_set1_epi16(31), six = _mm256_set1_epi16(63), trois = _mm256_set1_epi16(7);
+    const __m256i r5 = _mm256_and_si256(_mm256_srl_epi16(p, calcul.de_r), cinq);
+    const __m256i b5 = _mm256_and_si256(_mm256_srl_epi16(p, calcul.de_b), cinq);
+    const __m256i g6 = _mm256_and_si256(_mm256_srl_epi16(p, calcul.de_g), six);
+    const __m256i haut3 = _mm256_load_si256(reinterpret_cast<const __m256i *>(calcul.vert_haut));
+    const __m256i bas3 = _mm256_load_si256(reinterpret_cast<const __m256i *>(calcul.vert_bas));
+    *r = _mm256_srl_epi16(_mm256_or_si256(_mm256_slli_epi16(r5, 3), _mm256_srli_epi16(r5, 2)), calcul.reduit);
+    *b = _mm256_srl_epi16(_mm256_or_si256(_mm256_slli_epi16(b5, 3), _mm256_srli_epi16(b5, 2)), calcul.reduit);
+    *g = _mm256_srl_epi16(_mm256_add_epi16(_mm256_shuffle_epi8(haut3, _mm256_srli_epi16(g6, 3)),
+                                           _mm256_shuffle_epi8(bas3, _mm256_and_si256(g6, trois))),
+                          calcul.reduit);
+}
+
+AVX2_EN_LIGNE static __m256i assemble32(__m128i r, __m128i g, __m128i b) {
+    return _mm256_or_si256(_mm256_or_si256(_mm256_sll_epi32(_mm256_cvtepu16_epi32(r), calcul.vers_r),
+                                           _mm256_sll_epi32(_mm256_cvtepu16_epi32(g), calcul.vers_g)),
+                           _mm256_sll_epi32(_mm256_cvtepu16_epi32(b), calcul.vers_b));
+}
+
+// 16 picture pixels as 2 x 8 screen pixels of 32 bits.
+AVX2_EN_LIGNE static void en_32(__m256i p, __m256i *premiers, __m256i *derniers) {
+    if (calcul.juste) {
+        __m256i r, g, b;
+        composantes(p, &r, &g, &b);
+        *premiers = assemble32(_mm256_castsi256_si128(r), _mm256_castsi256_si128(g), _mm256_castsi256_si128(b));
+        *derniers = assemble32(_mm256_extracti128_si256(r, 1), _mm256_extracti128_si256(g, 1),
+                               _mm256_extracti128_si256(b, 1));
+    } else {
+        const int *t = reinterpret_cast<const int *>(teinte);
+        *premiers = _mm256_i32gather_epi32(t, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(p)), 4);
+        *derniers = _mm256_i32gather_epi32(t, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(p, 1)), 4);
+    }
+}
+
+// 16 picture pixels as 16 screen pixels of 15 or 16 bits, which fit packing with
+// unsigned saturation (that takes the lanes in turn).
+AVX2_EN_LIGNE static __m256i en_16(__m256i p) {
+    if (calcul.juste) {
+        __m256i r, g, b;
+        composantes(p, &r, &g, &b);
+        return _mm256_or_si256(_mm256_or_si256(_mm256_sll_epi16(r, calcul.vers_r), _mm256_sll_epi16(g, calcul.vers_g)),
+                               _mm256_sll_epi16(b, calcul.vers_b));
+    }
+    __m256i premiers, derniers;
+    en_32(p, &premiers, &derniers);
+    return _mm256_permute4x64_epi64(_mm256_packus_epi32(premiers, derniers), 0xd8);
+}
+
+AVX2 static void convertit_rapide(const uint16_t *src, uint16_t *garde, uint32_t *c) {
+    for (int x = 0; x < LARGEUR; x += 16) {
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + x));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(garde + x), p);
+        __m256i premiers, derniers;
+        en_32(p, &premiers, &derniers);
+        _mm256_store_si256(reinterpret_cast<__m256i *>(c + x), premiers);
+        _mm256_store_si256(reinterpret_cast<__m256i *>(c + x + 8), derniers);
+    }
+}
+
+AVX2 static void convertit_rapide(const uint16_t *src, uint16_t *garde, uint16_t *c) {
+    for (int x = 0; x < LARGEUR; x += 16) {
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + x));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(garde + x), p);
+        _mm256_store_si256(reinterpret_cast<__m256i *>(c + x), en_16(p));
+    }
+}
+
+// The arithmetic for a screen of the given depth (15 or 32 bits), where g8[g] is the
+// library's 8-bit green for each 6-bit one; kept only if it gives the table's values.
+AVX2 static void prepare_calcul(int profondeur, const int *g8) {
+    const bool quinze = profondeur == 15;
+    calcul.de_r = _mm_cvtsi32_si128(_rgb_r_shift_16);
+    calcul.de_g = _mm_cvtsi32_si128(_rgb_g_shift_16);
+    calcul.de_b = _mm_cvtsi32_si128(_rgb_b_shift_16);
+    calcul.vers_r = _mm_cvtsi32_si128(quinze ? _rgb_r_shift_15 : _rgb_r_shift_32);
+    calcul.vers_g = _mm_cvtsi32_si128(quinze ? _rgb_g_shift_15 : _rgb_g_shift_32);
+    calcul.vers_b = _mm_cvtsi32_si128(quinze ? _rgb_b_shift_15 : _rgb_b_shift_32);
+    calcul.reduit = _mm_cvtsi32_si128(quinze ? 3 : 0);
+    for (int i = 0; i < 32; i++) {
+        calcul.vert_haut[i] = static_cast<uint8_t>(i % 16 < 8 ? g8[(i % 16) << 3] : 0);
+        calcul.vert_bas[i] = static_cast<uint8_t>(i % 16 < 8 ? g8[i % 16] : 0);
+    }
+    calcul.juste = true;
+    alignas(32) uint32_t c[16];
+    for (int p = 0; p < 1 << 16 && calcul.juste; p += 16) {
+        const __m256i v = _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(p)),
+                                           _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+        __m256i premiers, derniers;
+        if (quinze) {
+            alignas(32) uint16_t c16[16];
+            _mm256_store_si256(reinterpret_cast<__m256i *>(c16), en_16(v));
+            for (int i = 0; i < 16; i++) c[i] = c16[i];
+        } else {
+            en_32(v, &premiers, &derniers);
+            _mm256_store_si256(reinterpret_cast<__m256i *>(c), premiers);
+            _mm256_store_si256(reinterpret_cast<__m256i *>(c + 8), derniers);
+        }
+        for (int i = 0; i < 16; i++) calcul.juste = calcul.juste && c[i] == teinte[p + i];
+    }
+}
+
+// Z: the zoom, known when compiling (1 to 4), or 0 for any other.
+template <typename T, int Z> AVX2 static void ligne_rapide(T *d, const T *c) {
+    const int z = Z ? Z : zoom, n = LARGEUR * z;
+    const int h = static_cast<int>((W - reinterpret_cast<uintptr_t>(d) / sizeof(T) % W) % W);
+    for (int i = 0; i < h; i++) d[i] = c[i / z];
+    const int vecteurs = (n - h) / W;
+    T *o = d + h;
+    const T *s = c;
+    for (int p = vecteurs / z; p > 0; p--, s += W, o += W * z)
+        for (int r = 0; r < z; r++) vecteur(o + W * r, s, h, r);
+    for (int r = 0; r < vecteurs % z; r++) vecteur(o + W * r, s, h, r);
+    for (int i = h + vecteurs * W; i < n; i++) d[i] = c[i / z];
+}
+
+template <typename T> static void (*ligne_rapide_de(int z))(T *, const T *) {
+    switch (z) {
+        case 1: return ligne_rapide<T, 1>;
+        case 2: return ligne_rapide<T, 2>;
+        case 3: return ligne_rapide<T, 3>;
+        case 4: return ligne_rapide<T, 4>;
+        default: return ligne_rapide<T, 0>;
+    }
+}
+#endif
+
+// Every 16-bit picture pixel in the screen's depth (15, 16 or 32). The red, green and
+// blue come from the library's own conversion, the one its X11 and DirectDraw windows
+// use to show a 16-bit screen on a deeper desktop, so that the program's presentation
+// shows the very colours the library would; they are then laid out as the screen's mode
+// lays pixels out (on a 30-bit X11 desktop, blue on top in 32 bits). That blitter reads
+// red in the top bits, but the picture's pixels are laid out as the library's 16-bit
+// shifts say: those of the last 16-bit mode set, or its default with blue on top where
+// none was, as when Windows starts straight in a zoomed window. Each pixel is handed to
+// the blitter with its fields where it expects them.
+static void fais_teintes(int profondeur) {
+#if defined(VORPLANE_X86)
+    calcul.juste = false;
+#endif
+    if (profondeur == 16) {
+        for (int c = 0; c < 1 << 16; c++) teinte[c] = static_cast<uint32_t>(c);
+        return;
+    }
+    static uint16_t tous[1 << 16];
+    for (int c = 0; c < 1 << 16; c++)
+        tous[c] = static_cast<uint16_t>(((c >> _rgb_r_shift_16) & 0x1f) << 11 |
+                                        ((c >> _rgb_g_shift_16) & 0x3f) << 5 | ((c >> _rgb_b_shift_16) & 0x1f));
+    COLORCONV_BLITTER_FUNC *convertit = _get_colorconv_blitter(16, 32);
+    GRAPHICS_RECT de = {256, 256, 256 * 2, tous}, vers = {256, 256, 256 * 4, teinte};
+    convertit(&de, &vers);
+    _release_colorconv_blitter(convertit);
+    int g8[64];
+    for (int g = 0; g < 64; g++) g8[g] = teinte[g << _rgb_g_shift_16] >> 8 & 0xff;
+    for (uint32_t &t : teinte)
+        t = static_cast<uint32_t>(makecol_depth(profondeur, t >> 16 & 0xff, t >> 8 & 0xff, t & 0xff));
+#if defined(VORPLANE_X86)
+    if (simd) prepare_calcul(profondeur, g8);
+#endif
+}
+
+void place_image(int largeur, int hauteur, int z, int profondeur) {
+    zoom = z;
+    gauche = (largeur - LARGEUR * z) / 2;
+    haut = (hauteur - HAUTEUR * z) / 2;
+    sans_zoom = z == 1 && gauche == 0 && haut == 0 && profondeur == 16;
+    fais_teintes(profondeur);
+#if defined(VORPLANE_X86)
+    fais_motifs(z);
+#endif
+    a_refaire.store(IMAGE);
+    replace = true;
+}
+
 // Black from (x1, y1) up to (x2, y2) excluded, if that is not empty.
 static void noircit(BITMAP *dest, int x1, int y1, int x2, int y2) {
     if (x1 < x2 && y1 < y2) rectfill(dest, x1, y1, x2 - 1, y2 - 1, 0);
@@ -129,13 +345,18 @@ static void marge(BITMAP *dest) {
     noircit(dest, droite, haut, dest->w, bas);
 }
 
-// The picture zoomed into dest, a row at a time, each row written zoom times; what
-// lies around the picture is written only after a switch away. Only rows that differ
-// from those dest already shows are written, all of them after a mode set or a switch
-// away, or always where the screen may lose them unannounced.
+// The picture zoomed into dest, a row at a time: the row converted once through the
+// table, then written as zoom lines; what lies around the picture is written only
+// after a switch away. Only rows that differ from those dest already shows are
+// written, all of them after a mode set or a switch away, or always where the screen
+// may lose them unannounced.
 template <typename T> static void etire_en(BITMAP *dest) {
-    T *l = reinterpret_cast<T *>(ligne);
-    const int n = LARGEUR * zoom;
+    void (*ecrit)(T *, const T *) = ligne_portable<T>;
+    void (*convertit)(const uint16_t *, uint16_t *, T *) = convertit_portable<T>;
+#if defined(VORPLANE_X86)
+    if (simd) ecrit = ligne_rapide_de<T>(zoom), convertit = convertit_rapide;
+#endif
+    alignas(32) T c[LARGEUR + 8] = {};  // padded: a last vector may read past the row
     const int refaire = a_refaire.exchange(RIEN);
     const bool tout = refaire != RIEN || !ecran_garde_image();
     acquire_bitmap(dest);
@@ -143,15 +364,9 @@ template <typename T> static void etire_en(BITMAP *dest) {
     for (int y = 0; y < HAUTEUR; y++) {
         const uint16_t *src = reinterpret_cast<const uint16_t *>(buffer->line[y]);
         if (!tout && std::memcmp(src, montree[y], sizeof montree[y]) == 0) continue;
-        std::memcpy(montree[y], src, sizeof montree[y]);
-        for (int x = 0, i = 0; x < LARGEUR; x++, i += zoom) {
-            const T v = static_cast<T>(teinte[src[x]]);
-            for (int k = 0; k < zoom; k++) l[i + k] = v;
-        }
-        for (int k = 0; k < zoom; k++) {
-            T *d = reinterpret_cast<T *>(bmp_write_line(dest, haut + y * zoom + k)) + gauche;
-            copie(reinterpret_cast<char *>(d), reinterpret_cast<const char *>(l), n * sizeof(T));
-        }
+        convertit(src, montree[y], c);
+        for (int k = 0; k < zoom; k++)
+            ecrit(reinterpret_cast<T *>(bmp_write_line(dest, haut + y * zoom + k)) + gauche, c);
     }
     fin_copies();
     bmp_unwrite_line(dest);
@@ -174,18 +389,21 @@ void presenter() {
         etire(screen);
 }
 
-// The zoomed screen takes a 32-bit desktop's depth, where nothing converts the
-// pixels again; on any other desktop, and for the plain 640x480 picture, it stays at 16 bits.
-static int profondeur(int largeur, int hauteur, int z) {
-    const bool simple = z == 1 && largeur == LARGEUR && hauteur == HAUTEUR;
-    return !simple && desktop_color_depth() == 32 ? 32 : 16;
+// The screen's depth. A 32-bit desktop's own, where the program's presentation writes
+// the very pixels shown and nothing converts them again; 15 bits on a 15-bit desktop,
+// where the library would write 16-bit pixels as they are into 15-bit ones; 16 bits on
+// other desktops, whose pixels the library converts itself, and for a video mode of its
+// own, 640x480 at 16 bits.
+static int profondeur(bool video) {
+    const int bureau = desktop_color_depth();
+    return !video && (bureau == 32 || bureau == 15) ? bureau : 16;
 }
 
 // One mode set. Each forgets the switch callbacks, and DirectDraw's full screen
 // loses its picture when the user switches away: hence the callback, after each.
 // The colour depth in force stays 16, that of the buffer and of every colour made.
 static int essaie(int carte, int largeur, int hauteur, int z) {
-    set_color_depth(profondeur(largeur, hauteur, z));
+    set_color_depth(profondeur(carte == GFX_AUTODETECT_FULLSCREEN && video_commutee()));
     const int r = pose_mode(carte, largeur, hauteur);
     set_color_depth(16);
     if (r != 0) return -1;

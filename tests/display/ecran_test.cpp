@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "headless.h"
 
@@ -62,51 +63,70 @@ uint32_t lu(BITMAP *b, int x, int y) {
                                        : reinterpret_cast<uint16_t *>(b->line[y])[x];
 }
 
-// Every screen pixel shows the picture pixel the pointer there paints, in its
-// screen colour, and the margin is left alone.
+// The kernels to check: the portable one, and the fast one where the CPU has it.
+std::vector<int> noyaux() {
+    static const int natif = simd;
+    return natif ? std::vector<int>{0, 1} : std::vector<int>{0};
+}
+
+// Every screen pixel of a largeur x hauteur screen at zoom z shows the picture pixel
+// the pointer there paints, in its screen colour, and the margin is left alone.
+void chaque_pixel(std::mt19937 &g, int largeur, int hauteur, int z, int profondeur) {
+    for (int y = 0; y < HAUTEUR; y++)
+        for (int x = 0; x < LARGEUR; x++) putpixel(buffer, x, y, static_cast<int>(g() & 0xffff));
+    BITMAP *ecran = create_bitmap_ex(profondeur, largeur, hauteur);
+    const int marque = makecol_depth(profondeur, 12, 34, 56);
+    clear_to_color(ecran, marque);
+    place_image(largeur, hauteur, z, profondeur);
+    etire(ecran);
+    int montres = 0;
+    for (int sy = 0; sy < hauteur; sy++)
+        for (int sx = 0; sx < largeur; sx++) {
+            int x, y;
+            vers_image(sx, sy, &x, &y);
+            const bool dedans = x >= 0 && y >= 0 && x < LARGEUR && y < HAUTEUR;
+            const uint32_t attendu = dedans ? static_cast<uint32_t>(teinte_ecran(getpixel(buffer, x, y)))
+                                            : static_cast<uint32_t>(marque);
+            ASSERT_EQ(lu(ecran, sx, sy), attendu) << "screen pixel " << sx << "," << sy;
+            montres += dedans;
+        }
+    EXPECT_EQ(montres, LARGEUR * HAUTEUR * z * z) << "the whole picture, each pixel a z x z block";
+    int x, y;
+    vers_image((largeur - LARGEUR * z) / 2, (hauteur - HAUTEUR * z) / 2, &x, &y);
+    EXPECT_EQ(x, 0) << "centred";
+    EXPECT_EQ(y, 0);
+    destroy_bitmap(ecran);
+}
+
+// For every zoom kernel, both depths, and screens whose lines start at every
+// alignment (odd widths, odd offsets).
 TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
     const struct {
         int largeur, hauteur, z, profondeur;
-    } cas[] = {{1920, 1080, 2, 32}, {3840, 2160, 4, 32}, {1920, 1080, 1, 32}, {1366, 768, 1, 16},
-               {1920, 1440, 3, 16}, {1280, 960, 2, 32}};
+    } cas[] = {{1366, 768, 1, 32}, {1921, 1081, 2, 32}, {1920, 1440, 3, 32}, {3840, 2160, 4, 32},
+               {3203, 2401, 5, 32}, {1280, 960, 2, 32},  {1366, 768, 1, 16},  {1922, 1080, 2, 16},
+               {1927, 1440, 3, 16}, {2563, 1925, 4, 16}, {640, 480, 1, 32}};
     std::mt19937 g(7);
-    for (auto &c : cas) {
-        for (int y = 0; y < HAUTEUR; y++)
-            for (int x = 0; x < LARGEUR; x++) putpixel(buffer, x, y, static_cast<int>(g() & 0xffff));
-        BITMAP *ecran = create_bitmap_ex(c.profondeur, c.largeur, c.hauteur);
-        const int marque = makecol_depth(c.profondeur, 12, 34, 56);
-        clear_to_color(ecran, marque);
-        place_image(c.largeur, c.hauteur, c.z, c.profondeur);
-        etire(ecran);
-        int montres = 0;
-        for (int sy = 0; sy < c.hauteur; sy++)
-            for (int sx = 0; sx < c.largeur; sx++) {
-                int x, y;
-                vers_image(sx, sy, &x, &y);
-                const bool dedans = x >= 0 && y >= 0 && x < LARGEUR && y < HAUTEUR;
-                const uint32_t attendu = dedans ? static_cast<uint32_t>(teinte_ecran(getpixel(buffer, x, y)))
-                                                : static_cast<uint32_t>(marque);
-                ASSERT_EQ(lu(ecran, sx, sy), attendu) << c.largeur << "x" << c.hauteur << " zoom " << c.z
-                                                      << ", screen pixel " << sx << "," << sy;
-                montres += dedans;
-            }
-        EXPECT_EQ(montres, LARGEUR * HAUTEUR * c.z * c.z) << "the whole picture, each pixel a z x z block";
-        int x, y;
-        vers_image((c.largeur - LARGEUR * c.z) / 2, (c.hauteur - HAUTEUR * c.z) / 2, &x, &y);
-        EXPECT_EQ(x, 0) << "centred";
-        EXPECT_EQ(y, 0);
-        destroy_bitmap(ecran);
-    }
+    const int natif = simd;
+    for (int k : noyaux())
+        for (auto &c : cas) {
+            simd = k;
+            SCOPED_TRACE(::testing::Message() << c.largeur << "x" << c.hauteur << " zoom " << c.z << ", "
+                                              << c.profondeur << " bits, kernel " << k);
+            chaque_pixel(g, c.largeur, c.hauteur, c.z, c.profondeur);
+        }
+    simd = natif;
 }
 
 // The zoomed copy writes only the rows that changed since the last frame: over
 // random frames, a few pixels or many changed, it equals a copy written whole, also
 // when the screen lost its picture and came back, margin included.
-TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
-    BITMAP *ecran = create_bitmap_ex(32, 1400, 1000), *entier = create_bitmap_ex(32, 1400, 1000);
+void rangees_changees(int profondeur) {
+    BITMAP *ecran = create_bitmap_ex(profondeur, 1400, 1000), *entier = create_bitmap_ex(profondeur, 1400, 1000);
+    const int octets = profondeur / 8;
     clear_bitmap(ecran);
     clear_bitmap(buffer);
-    place_image(ecran->w, ecran->h, 2, 32);
+    place_image(ecran->w, ecran->h, 2, profondeur);
     std::mt19937 g(11);
     int pertes = 0;
     for (int f = 0; f < 60; f++) {
@@ -114,7 +134,7 @@ TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
         for (int i = 0; i < n; i++)
             putpixel(buffer, static_cast<int>(g() % LARGEUR), static_cast<int>(g() % HAUTEUR), static_cast<int>(g() & 0xffff));
         if (g() % 8 == 0) {  // the screen forgot its picture
-            clear_to_color(ecran, makecol32(1, 2, 3));
+            clear_to_color(ecran, makecol_depth(profondeur, 1, 2, 3));
             retour_ecran();
             pertes++;
         }
@@ -124,8 +144,7 @@ TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
         clear_bitmap(entier);
         etire(entier);
         for (int y = 20; y < 20 + 960; y++)  // the picture, 1280 x 960 at (60, 20)
-            ASSERT_EQ(std::memcmp(reinterpret_cast<uint32_t *>(ecran->line[y]) + 60,
-                                  reinterpret_cast<uint32_t *>(entier->line[y]) + 60, 1280 * sizeof(uint32_t)), 0)
+            ASSERT_EQ(std::memcmp(ecran->line[y] + 60 * octets, entier->line[y] + 60 * octets, 1280 * octets), 0)
                 << "frame " << f << ", screen row " << y;
     }
     EXPECT_GT(pertes, 3);
@@ -133,30 +152,48 @@ TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
     destroy_bitmap(ecran);
 }
 
+TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
+    const int natif = simd;
+    for (int k : noyaux())
+        for (int profondeur : {32, 16}) {
+            simd = k;
+            SCOPED_TRACE(::testing::Message() << profondeur << " bits, kernel " << k);
+            rangees_changees(profondeur);
+        }
+    simd = natif;
+}
+
 // The library's conversion, which its own windows use for a 16-bit screen on a
-// 32-bit desktop laid out 0x00RRGGBB: every colour within a step of its 16-bit value,
-// the extremes exact, whichever way the picture's 16-bit pixels are laid out: the
-// library's default, blue on top, stays in force where no 16-bit mode was ever set,
-// as when Windows starts in a zoomed 32-bit window.
-TEST_F(Screen, ZoomedColoursAreTheSixteenBitOnesInThirtyTwoBits) {
+// deeper desktop: every colour within a step of its 16-bit value, the extremes
+// exact, laid out as the screen's mode lays pixels out (in 32 bits red on top as on
+// 24-bit desktops, or blue on top as on 30-bit ones; 15 bits), whichever way the
+// picture's 16-bit pixels are laid out: the library's default, blue on top, stays in
+// force where no 16-bit mode was ever set, as when Windows starts in a zoomed window.
+TEST_F(Screen, ZoomedColoursAreTheSixteenBitOnesInTheScreensLayout) {
     const int avant[] = {_rgb_r_shift_16, _rgb_g_shift_16, _rgb_b_shift_16,
                          _rgb_r_shift_32, _rgb_g_shift_32, _rgb_b_shift_32};
-    _rgb_r_shift_32 = 16, _rgb_g_shift_32 = 8, _rgb_b_shift_32 = 0;
+    const struct {
+        int profondeur, r, b, pas_r, pas_g;  // the red and blue shifts in 32 bits, the steps allowed
+    } ecrans[] = {{32, 16, 0, 8, 4}, {32, 0, 16, 8, 4}, {15, 16, 0, 8, 8}};
     const int dispositions[][3] = {{11, 5, 0}, {0, 5, 11}};
-    for (auto &d : dispositions) {
-        _rgb_r_shift_16 = d[0], _rgb_g_shift_16 = d[1], _rgb_b_shift_16 = d[2];
-        place_image(1920, 1080, 2, 32);
-        EXPECT_EQ(teinte_ecran(makecol16(0, 0, 0)), 0x000000) << "red at bit " << d[0];
-        EXPECT_EQ(teinte_ecran(makecol16(255, 255, 255)), 0xffffff) << "red at bit " << d[0];
-        EXPECT_EQ(teinte_ecran(makecol16(0, 0, 255)), 0x0000ff) << "red at bit " << d[0];
-        EXPECT_EQ(teinte_ecran(makecol16(255, 0, 0)), 0xff0000) << "red at bit " << d[0];
-        for (int c = 0; c < 1 << 16; c++) {
-            const int t = teinte_ecran(c);
-            ASSERT_LE(std::abs(getr32(t) - getr16(c)), 8) << c << ", red at bit " << d[0];
-            ASSERT_LE(std::abs(getg32(t) - getg16(c)), 4) << c << ", red at bit " << d[0];
-            ASSERT_LE(std::abs(getb32(t) - getb16(c)), 8) << c << ", red at bit " << d[0];
+    for (auto &e : ecrans)
+        for (auto &d : dispositions) {
+            SCOPED_TRACE(::testing::Message() << e.profondeur << " bits, red at bit " << e.r << " in 32 bits, "
+                                              << d[0] << " in 16");
+            _rgb_r_shift_32 = e.r, _rgb_g_shift_32 = 8, _rgb_b_shift_32 = e.b;
+            _rgb_r_shift_16 = d[0], _rgb_g_shift_16 = d[1], _rgb_b_shift_16 = d[2];
+            place_image(1920, 1080, 2, e.profondeur);
+            EXPECT_EQ(teinte_ecran(makecol16(0, 0, 0)), makecol_depth(e.profondeur, 0, 0, 0));
+            EXPECT_EQ(teinte_ecran(makecol16(255, 255, 255)), makecol_depth(e.profondeur, 255, 255, 255));
+            EXPECT_EQ(teinte_ecran(makecol16(0, 0, 255)), makecol_depth(e.profondeur, 0, 0, 255));
+            EXPECT_EQ(teinte_ecran(makecol16(255, 0, 0)), makecol_depth(e.profondeur, 255, 0, 0));
+            for (int c = 0; c < 1 << 16; c++) {
+                const int t = teinte_ecran(c);
+                ASSERT_LE(std::abs(getr_depth(e.profondeur, t) - getr16(c)), e.pas_r) << c;
+                ASSERT_LE(std::abs(getg_depth(e.profondeur, t) - getg16(c)), e.pas_g) << c;
+                ASSERT_LE(std::abs(getb_depth(e.profondeur, t) - getb16(c)), e.pas_r) << c;
+            }
         }
-    }
     _rgb_r_shift_16 = avant[0], _rgb_g_shift_16 = avant[1], _rgb_b_shift_16 = avant[2];
     _rgb_r_shift_32 = avant[3], _rgb_g_shift_32 = avant[4], _rgb_b_shift_32 = avant[5];
 }
