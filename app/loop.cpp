@@ -23,7 +23,7 @@ void rythme() {
 }
 
 int demarrer() {
-    nomme_fenetre();
+    prepare_systeme();
     if (allegro_init() != 0) {
         std::fprintf(stderr,
                      "vorplane: the Allegro library could not start; most often no X display could be "

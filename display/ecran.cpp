@@ -1,8 +1,10 @@
 // The screen: its mode, full screen or a window, the zoom at which it shows the
 // 640 x 480 picture, where the picture stands, the pointer's place in the picture,
 // and the presentation of the back buffer.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -94,13 +96,13 @@ template <typename T> static void convertit_portable(const uint16_t *src, uint16
     }
 }
 
-// The portable line: the converted row c expanded into an intermediate row, then copied,
-// as the program did before it had the fast one.
-template <typename T> static void ligne_portable(T *d, const T *c) {
+// A line shows the n converted pixels from c. The portable one: expanded into an
+// intermediate row, then copied, as the program did before it had the fast one.
+template <typename T> static void ligne_portable(T *d, const T *c, int n) {
     T *l = reinterpret_cast<T *>(ligne);
-    for (int x = 0, i = 0; x < LARGEUR; x++, i += zoom)
+    for (int x = 0, i = 0; x < n; x++, i += zoom)
         for (int k = 0; k < zoom; k++) l[i + k] = c[x];
-    copie(reinterpret_cast<char *>(d), reinterpret_cast<const char *>(l), LARGEUR * zoom * sizeof(T));
+    copie(reinterpret_cast<char *>(d), reinterpret_cast<const char *>(l), n * zoom * sizeof(T));
 }
 
 #if defined(VORPLANE_X86)
@@ -260,8 +262,8 @@ AVX2 static void prepare_calcul(int profondeur, const int *g8) {
 }
 
 // Z: the zoom, known when compiling (1 to 4), or 0 for any other.
-template <typename T, int Z> AVX2 static void ligne_rapide(T *d, const T *c) {
-    const int z = Z ? Z : zoom, n = LARGEUR * z;
+template <typename T, int Z> AVX2 static void ligne_rapide(T *d, const T *c, int pixels) {
+    const int z = Z ? Z : zoom, n = pixels * z;
     const int h = static_cast<int>((W - reinterpret_cast<uintptr_t>(d) / sizeof(T) % W) % W);
     for (int i = 0; i < h; i++) d[i] = c[i / z];
     const int vecteurs = (n - h) / W;
@@ -273,7 +275,7 @@ template <typename T, int Z> AVX2 static void ligne_rapide(T *d, const T *c) {
     for (int i = h + vecteurs * W; i < n; i++) d[i] = c[i / z];
 }
 
-template <typename T> static void (*ligne_rapide_de(int z))(T *, const T *) {
+template <typename T> static void (*ligne_rapide_de(int z))(T *, const T *, int) {
     switch (z) {
         case 1: return ligne_rapide<T, 1>;
         case 2: return ligne_rapide<T, 2>;
@@ -351,25 +353,38 @@ static void marge(BITMAP *dest) {
 // written, all of them after a mode set or a switch away, or always where the screen
 // may lose them unannounced.
 template <typename T> static void etire_en(BITMAP *dest) {
-    void (*ecrit)(T *, const T *) = ligne_portable<T>;
+    void (*ecrit)(T *, const T *, int) = ligne_portable<T>;
     void (*convertit)(const uint16_t *, uint16_t *, T *) = convertit_portable<T>;
 #if defined(VORPLANE_X86)
     if (simd) ecrit = ligne_rapide_de<T>(zoom), convertit = convertit_rapide;
 #endif
     alignas(32) T c[LARGEUR + 8] = {};  // padded: a last vector may read past the row
+    // What of the picture the screen shows: all of it, but on a screen smaller than
+    // it (at zoom 1 only) its middle.
+    const int x0 = std::max(0, -gauche), x1 = std::min<int>(LARGEUR, (dest->w - gauche) / zoom);
+    const int y0 = std::max(0, -haut), y1 = std::min<int>(HAUTEUR, (dest->h - haut) / zoom);
     const int refaire = a_refaire.exchange(RIEN);
     const bool tout = refaire != RIEN || !ecran_garde_image();
     acquire_bitmap(dest);
     if (refaire == IMAGE_ET_MARGE) marge(dest);
-    for (int y = 0; y < HAUTEUR; y++) {
-        const uint16_t *src = reinterpret_cast<const uint16_t *>(buffer->line[y]);
-        if (!tout && std::memcmp(src, montree[y], sizeof montree[y]) == 0) continue;
+    ecriture(dest, true);
+    for (int y = y0, debut = -1; y <= y1; y++) {  // debut: the first of a run of changed rows
+        const uint16_t *src = y < y1 ? reinterpret_cast<const uint16_t *>(buffer->line[y]) : nullptr;
+        if (!src || (!tout && std::memcmp(src, montree[y], sizeof montree[y]) == 0)) {
+            if (debut >= 0)
+                zone_ecrite(dest, gauche + x0 * zoom, haut + debut * zoom, (x1 - x0) * zoom, (y - debut) * zoom);
+            debut = -1;
+            continue;
+        }
+        if (debut < 0) debut = y;
         convertit(src, montree[y], c);
         for (int k = 0; k < zoom; k++)
-            ecrit(reinterpret_cast<T *>(bmp_write_line(dest, haut + y * zoom + k)) + gauche, c);
+            ecrit(reinterpret_cast<T *>(bmp_write_line(dest, haut + y * zoom + k)) + gauche + x0 * zoom, c + x0,
+                  x1 - x0);
     }
     fin_copies();
     bmp_unwrite_line(dest);
+    ecriture(dest, false);
     release_bitmap(dest);
 }
 
@@ -459,6 +474,7 @@ static int mode_plein() {
     } else {
         Zone m{0, 0, LARGEUR, HAUTEUR};
         moniteur(true, &m);
+        if (m.largeur < LARGEUR || m.hauteur < HAUTEUR) return -1;  // a window shows what it can
         const int tient = zoom_max(m.largeur, m.hauteur, true);
         if (essaie(GFX_AUTODETECT_FULLSCREEN, m.largeur, m.hauteur, choisi(choix_plein, tient)) != 0) return -1;
         place_plein_ecran(m);
@@ -469,12 +485,22 @@ static int mode_plein() {
 }
 
 // A window 640z x 480z, z as chosen, else the largest within 90 % of the monitor it
-// goes on: the one the screen stands on now, or at start the pointer's.
+// goes on: the one the screen stands on now, or at start the pointer's. On a monitor
+// smaller than the picture, a window of its size shows the middle of the picture;
+// the user is told so once.
 static int mode_fenetre() {
-    Zone m;
-    plus_grand = moniteur(false, &m) ? zoom_max(m.largeur, m.hauteur, false) : 1;
+    Zone m{0, 0, LARGEUR, HAUTEUR};
+    moniteur(false, &m);
+    plus_grand = zoom_max(m.largeur, m.hauteur, false);
     const int z = choisi(choix_fenetre, plus_grand);
-    if (essaie(GFX_AUTODETECT_WINDOWED, LARGEUR * z, HAUTEUR * z, z) != 0) return -1;
+    const int w = std::min<int>(LARGEUR * z, m.largeur), h = std::min<int>(HAUTEUR * z, m.hauteur);
+    if (essaie(GFX_AUTODETECT_WINDOWED, w, h, z) != 0) return -1;
+    static bool dit;
+    if ((w < LARGEUR || h < HAUTEUR) && !dit) {
+        std::fprintf(stderr, "vorplane: the screen, %dx%d, is smaller than the 640x480 world: "
+                     "the window shows its middle\n", m.largeur, m.hauteur);
+        dit = true;
+    }
     ecran_plein = false;
     return 0;
 }

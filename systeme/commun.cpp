@@ -1,5 +1,6 @@
 // What every port shares: the exit status and the way out when the program cannot go on.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <allegro.h>
@@ -7,6 +8,17 @@
 #include "systeme/systeme.h"
 
 std::atomic<int> sortie{-1};
+static std::atomic<bool> immediats{false};  // the shutdown has begun: nothing reads sortie any more
+
+void signaux_immediats() { immediats.store(true); }
+
+// The first signal asks the loop to end; one that comes before the loop has acted on
+// that request (as when it waits on a frozen X server), or after the shutdown began,
+// ends the process at once: nothing can keep the user from stopping it.
+void signal_de_fin(int n) {
+    int encours = -1;
+    if (immediats.load() || !sortie.compare_exchange_strong(encours, 128 + n)) std::_Exit(128 + n);
+}
 
 // Leaves the library first, so that the message reaches a normal console.
 int echec(const char *quoi) {

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+struct BITMAP;
+
 extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
                                  // 0 for a close request, 128 + n for signal n, 1 for an X error
 
@@ -15,9 +17,10 @@ struct Zone {
     int x, y, largeur, hauteur;
 };
 
-// Called by the start-up before allegro_init, which creates the window: its title,
-// class (WM_CLASS) and icon on X11.
-void nomme_fenetre();
+// Called by the start-up before allegro_init: from then on SIGINT, SIGTERM and SIGHUP
+// ask the program to end (signal_de_fin), whatever the library does meanwhile; on
+// X11 the window's title, class (WM_CLASS) and icon, which allegro_init uses.
+void prepare_systeme();
 
 // Called by the start-up right after allegro_init. Signals, the close button and
 // X errors set sortie from the library's threads; a lost X display ends the process
@@ -25,8 +28,13 @@ void nomme_fenetre();
 // however long the X server's auto-repeat goes on; Windows sleeps by the millisecond.
 void ecoute_systeme();
 
-// Called by the shutdown before anything else: from then on SIGINT, SIGTERM and
-// SIGHUP end the process at once (128 + n), as nothing reads sortie any more.
+// Called by the ports' handlers of SIGINT, SIGTERM and SIGHUP: the first asks the loop
+// to end with 128 + n (sortie); a second before the loop acted, or any once the
+// shutdown began, ends the process at once with 128 + n.
+void signal_de_fin(int n);
+
+// Called by the shutdown before anything else: from then on those signals end the
+// process at once, as nothing reads sortie any more.
 void signaux_immediats();
 
 // Called by the screen before its first mode: puts the library's window where a
@@ -70,6 +78,13 @@ bool ecran_cache();
 // pointer there): moves the real pointer to (x, y) of the screen, wherever it was, if
 // x >= 0, and sets the library's idea to where the real pointer then is.
 void accorde_pointeur(int x, int y);
+
+// Called by the screen's presentation around its writes into the lines of bitmap b
+// (through bmp_write_line), and after them with each rectangle written: where the
+// library would send each line written whole to the X server as the next one is asked
+// for, it is told of each rectangle instead, once.
+void ecriture(BITMAP *b, bool commence);
+void zone_ecrite(BITMAP *b, int x, int y, int largeur, int hauteur);
 
 // Called by the screen's presentation: true when the screen keeps what is written to
 // it until the library calls the display-switch callbacks; false on Windows, where

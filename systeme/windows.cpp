@@ -41,34 +41,34 @@ struct Changement {
     ~Changement() { en_changement.store(false); }
 };
 
-// Both only set sortie: the loop ends at its top and shuts down in order.
-static void signal_recu(int n) { sortie.store(128 + n); }
-static void fermeture() { sortie.store(0); }
+// Asks the loop to end, as a signal of the program's own does.
+static void fermeture() {
+    int encours = -1;
+    sortie.compare_exchange_strong(encours, 0);
+}
 END_OF_FUNCTION(fermeture)
 
-// Once the loop has ended nothing reads sortie: a signal ends the process at once,
-// so that a shutdown that hangs can never keep the user from stopping it.
-static void signal_final(int n) { std::_Exit(128 + n); }
-
-static void signaux(void (*f)(int)) {
-    std::signal(SIGINT, f);
-    std::signal(SIGTERM, f);
+// The C library puts a signal back to its default action before calling its handler:
+// put back first, so that a second one comes here too.
+static void signal_recu(int n) {
+    std::signal(n, signal_recu);
+    signal_de_fin(n);
 }
 
-void nomme_fenetre() {}
+void prepare_systeme() {
+    std::signal(SIGINT, signal_recu);
+    std::signal(SIGTERM, signal_recu);
+}
 
 // Windows wakes sleeping threads every 15.6 ms unless asked for 1 ms: the 10 ms
 // timer and the loop's rest need it.
 void ecoute_systeme() {
-    signaux(signal_recu);
     LOCK_VARIABLE(sortie);
     LOCK_FUNCTION(fermeture);
     set_close_button_callback(fermeture);
     timeBeginPeriod(1);
     win_set_msg_pre_proc(avant_message);
 }
-
-void signaux_immediats() { signaux(signal_final); }
 
 // Where Allegro's windowed driver centres a w x h client area in the work area.
 void fenetre_initiale(int w, int h) {
@@ -102,6 +102,10 @@ void accorde_pointeur(int x, int y) {
 // A zoomed window's screen lives in video memory, and when DirectDraw reports it
 // lost, the library restores it and calls no switch callback.
 bool ecran_garde_image() { return false; }
+
+// The library notes each line asked for as one to show.
+void ecriture(BITMAP *, bool) {}
+void zone_ecrite(BITMAP *, int, int, int, int) {}
 
 void place_plein_ecran(const Zone &) {}
 

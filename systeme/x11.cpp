@@ -30,19 +30,27 @@ static std::atomic<int> erreur_x{0}, requete_x{0};  // the first X error: its co
 // stead, for the library too: no VidMode, so full screen keeps the monitor's own mode.
 extern "C" Bool XF86VidModeQueryExtension(Display *, int *, int *) { return False; }
 
-// Both only set sortie: the loop ends at its top and shuts down in order.
-static void signal_recu(int n) { sortie.store(128 + n); }
-static void fermeture() { sortie.store(0); }
+// Asks the loop to end, as a signal of the program's own does.
+static void fermeture() {
+    int encours = -1;
+    sortie.compare_exchange_strong(encours, 0);
+}
 END_OF_FUNCTION(fermeture)
 
-// Once the loop has ended nothing reads sortie: a signal ends the process at once,
-// so that a shutdown that hangs can never keep the user from stopping it.
-static void signal_final(int n) { std::_Exit(128 + n); }
+// The signals that end the program (SIGQUIT keeps its default action: it stops the
+// process with a core, and never goes through the library's shutdown).
+static sigset_t signaux() {
+    sigset_t s;
+    sigemptyset(&s);
+    for (int n : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&s, n);
+    return s;
+}
 
-static void signaux(void (*f)(int)) {
-    std::signal(SIGINT, f);
-    std::signal(SIGTERM, f);
-    std::signal(SIGHUP, f);
+static void ecoute_signaux() {
+    struct sigaction a = {};
+    a.sa_handler = signal_de_fin;
+    sigemptyset(&a.sa_mask);
+    for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaction(n, &a, nullptr);
 }
 
 // Xlib ends the process once this returns, through exit and the library's
@@ -65,7 +73,14 @@ static int erreur_protocole(Display *, XErrorEvent *e) {
 
 // allegro_init creates the managed window with its title, class and icon: the
 // project's must be in place before, as later they would reach only the inner window.
-void nomme_fenetre() {
+// It also puts its own handlers on SIGINT, SIGTERM and SIGQUIT, which shut the library
+// down from inside the signal and abort, and starts a thread: until ecoute_systeme puts
+// the program's handlers back, these signals wait, blocked in this thread and in every
+// thread started meanwhile.
+void prepare_systeme() {
+    ecoute_signaux();
+    const sigset_t s = signaux();
+    pthread_sigmask(SIG_BLOCK, &s, nullptr);
     xwin_set_window_name("vorplane", "vorplane");
     allegro_icon = const_cast<char **>(icone_xpm);
 }
@@ -79,12 +94,15 @@ static void icone_ewmh() {
                     static_cast<int>(valeurs.size()));
 }
 
-// After allegro_init, whose own handlers for these signals would shut the
-// library down from inside the signal and abort. The server's auto-repeat sends a
-// release and a press together, which the library passes on as a new press unless
-// both come in one batch of events: asked to, the server sends only the presses.
+// A signal that came during allegro_init arrives once unblocked. The server's
+// auto-repeat sends a release and a press together, which the library passes on as a
+// new press unless both come in one batch of events: asked to, the server sends only
+// the presses.
 void ecoute_systeme() {
-    signaux(signal_recu);
+    ecoute_signaux();
+    std::signal(SIGQUIT, SIG_DFL);
+    const sigset_t s = signaux();
+    pthread_sigmask(SIG_UNBLOCK, &s, nullptr);
     LOCK_VARIABLE(sortie);
     LOCK_FUNCTION(fermeture);
     set_close_button_callback(fermeture);
@@ -97,11 +115,20 @@ void ecoute_systeme() {
     XUNLOCK();
 }
 
-void signaux_immediats() { signaux(signal_final); }
-
 void fenetre_initiale(int, int) {}
 
-int pose_mode(int carte, int w, int h) { return set_gfx_mode(carte, w, h, 0, 0); }
+// A mode set waits until its window is mapped, and a window mapped already (as when
+// another client mapped the library's hidden one in full screen) is not mapped again:
+// the mode set would wait for ever. Unmapped first, it is mapped anew.
+int pose_mode(int carte, int w, int h) {
+    if (_xwin.display) {
+        XLOCK();
+        XUnmapWindow(_xwin.display, _xwin.wm_window);
+        XSync(_xwin.display, False);
+        XUNLOCK();
+    }
+    return set_gfx_mode(carte, w, h, 0, 0);
+}
 
 void quitte_bibliotheque() { allegro_exit(); }
 
@@ -134,6 +161,19 @@ void accorde_pointeur(int x, int y) {
 }
 
 bool ecran_garde_image() { return true; }
+
+// The library's own drawing works so: it marks itself inside a drawing call, and then
+// tells the window of the rectangle drawn. Memory bitmaps need none of it.
+extern "C" int _xwin_in_gfx_call;
+extern "C" void _xwin_update_screen(int x, int y, int w, int h);
+
+void ecriture(BITMAP *b, bool commence) {
+    if (is_screen_bitmap(b)) _xwin_in_gfx_call = commence;
+}
+
+void zone_ecrite(BITMAP *b, int x, int y, int largeur, int hauteur) {
+    if (is_screen_bitmap(b)) _xwin_update_screen(x + b->x_ofs, y + b->y_ofs, largeur, hauteur);
+}
 
 // RandR 1.5 lists monitors as the desktop arranges them (xrandr --setmonitor
 // included); an older server gets the root window, as does a list without any.

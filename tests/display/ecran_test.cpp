@@ -1,5 +1,6 @@
 // The screen: the zoom that fits a screen, the zoomed picture, and the pointer's
 // place in the picture, checked against each other.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -90,7 +91,8 @@ void chaque_pixel(std::mt19937 &g, int largeur, int hauteur, int z, int profonde
             ASSERT_EQ(lu(ecran, sx, sy), attendu) << "screen pixel " << sx << "," << sy;
             montres += dedans;
         }
-    EXPECT_EQ(montres, LARGEUR * HAUTEUR * z * z) << "the whole picture, each pixel a z x z block";
+    EXPECT_EQ(montres, std::min(LARGEUR * z, largeur) * std::min(HAUTEUR * z, hauteur))
+        << "the whole picture, each pixel a z x z block, or as much as a smaller screen holds";
     int x, y;
     vers_image((largeur - LARGEUR * z) / 2, (hauteur - HAUTEUR * z) / 2, &x, &y);
     EXPECT_EQ(x, 0) << "centred";
@@ -98,14 +100,15 @@ void chaque_pixel(std::mt19937 &g, int largeur, int hauteur, int z, int profonde
     destroy_bitmap(ecran);
 }
 
-// For every zoom kernel, both depths, and screens whose lines start at every
-// alignment (odd widths, odd offsets).
+// For every zoom kernel, both depths, screens whose lines start at every alignment
+// (odd widths, odd offsets), and screens smaller than the picture.
 TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
     const struct {
         int largeur, hauteur, z, profondeur;
     } cas[] = {{1366, 768, 1, 32}, {1921, 1081, 2, 32}, {1920, 1440, 3, 32}, {3840, 2160, 4, 32},
                {3203, 2401, 5, 32}, {1280, 960, 2, 32},  {1366, 768, 1, 16},  {1922, 1080, 2, 16},
-               {1927, 1440, 3, 16}, {2563, 1925, 4, 16}, {640, 480, 1, 32}};
+               {1927, 1440, 3, 16}, {2563, 1925, 4, 16}, {640, 480, 1, 32},  {320, 240, 1, 32},
+               {601, 401, 1, 16},   {639, 481, 1, 32}};
     std::mt19937 g(7);
     const int natif = simd;
     for (int k : noyaux())

@@ -7,6 +7,7 @@ the whole scenario is bounded by an alarm well under the test's own timeout.
 """
 import collections
 import os
+import random
 import signal
 import subprocess
 import sys
@@ -328,11 +329,21 @@ def desktop(program, glyphs):
             s.wait_for(lambda sh: sh.pixels[below] != a.pixels[below], "the world still running")
         s.close_request()
         s.ends(0, "a close request")
-    for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+    for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143), (signal.SIGQUIT, -signal.SIGQUIT)):
         with Session(program) as s:
             s.proc.send_signal(sig)
             s.ends(status, "signal %d" % sig)
             check(s.output() == "", "output after signal %d: %r" % (sig, s.output()))
+            signalled_at_start(s, program)
+    with Session(program) as s:  # the X server frozen: a second Ctrl-C ends the program at once
+        os.kill(s.xvfb.pid, signal.SIGSTOP)
+        try:
+            s.proc.send_signal(signal.SIGINT)
+            time.sleep(0.3)
+            s.proc.send_signal(signal.SIGINT)
+            s.ends(130, "two SIGINTs to a program whose X server is frozen", timeout=3)
+        finally:
+            os.kill(s.xvfb.pid, signal.SIGCONT)
     with Session(program) as s:
         s.xvfb.terminate()
         try:
@@ -343,9 +354,31 @@ def desktop(program, glyphs):
               "status %d after the display was lost; output: %r" % (status, s.output()))
 
 
+def signalled_at_start(session, program, starts=12):
+    """Starts on the session's X server ended by SIGINT, SIGTERM or SIGHUP in their first 60 ms:
+    each ends with 128 + n, silently, whatever the library was doing (or, before the program's
+    code has run at all, by the signal itself: status 128 + n for a shell too)."""
+    rng = random.Random(26)
+    for i in range(starts):
+        sig = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)[i % 3]
+        p = subprocess.Popen([program], env=session.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                             stderr=subprocess.STDOUT)
+        delay = rng.uniform(0, 0.06)
+        time.sleep(delay)
+        p.send_signal(sig)
+        try:
+            out = p.communicate(timeout=10)[0].decode(errors="replace")
+        except subprocess.TimeoutExpired:
+            p.kill()
+            raise Failure("still running 10 s after signal %d at %.0f ms" % (sig, 1000 * delay))
+        check(p.returncode in (128 + sig, -sig) and out == "", "signal %d at %.0f ms: status %d, output %r"
+              % (sig, 1000 * delay, p.returncode, out))
+
+
 def destroyed(program, _glyphs):
     """A destroyed window ends the program in order with status 1 and a message: at once in
-    a window; in full screen, where nothing draws on it, at the next F11 or Escape."""
+    a window; in full screen, where nothing draws on it, at the next F11 or Escape. A hidden
+    window mapped by another client leaves F11 working."""
     for windowed, after in ((True, None), (False, "F11"), (False, "Escape")):
         with Session(program) as s:
             if windowed:
@@ -357,6 +390,18 @@ def destroyed(program, _glyphs):
             s.ends(1, "the window was destroyed" + (", then " + after if after else ""))
             check("window" in s.output() and "X Error" not in s.output(),
                   "not the program's own message: %r" % s.output())
+    # Another client maps the library's hidden window in full screen: F11 still gives a
+    # window, and F11 full screen again.
+    with Session(program) as s:
+        s.run("xdotool", "search", "--name", "^vorplane$", "windowmap")
+        for windowed in (True, False):
+            s.key("F11")
+            s.wait_for(lambda _: s.windowed() == windowed, "a window" if windowed else "full screen")
+        s.run("xdotool", "keydown", "Escape")
+        try:
+            s.ends(0, "Escape")
+        finally:
+            s.run("xdotool", "keyup", "Escape")
 
 
 GLIDER = [(1, 0), (2, 1), (0, 2), (1, 2), (2, 2)]  # heading right and down
@@ -464,6 +509,46 @@ def exact_colours(view):
     return {"frame": view.rgb(0, 0), "alive": {c for _, _, c in view.interior() if near(c, ALIVE)}}
 
 
+def picture_colours(view):
+    """Every picture pixel's colour, the frame's ring included, row by row."""
+    return [view.rgb(x, y) for y in range(HEIGHT) for x in range(WIDTH)]
+
+
+def screens(program, _glyphs):
+    """Every desktop depth shows the colours a 24-bit one shows, within its own precision, in
+    full screen and in a window, zoomed and not: a world of 5 states three steps after a new
+    soup, compared picture pixel by picture pixel. A screen smaller than the picture gets a
+    window of its size, and a note."""
+    precision = {24: (0, 0, 0), 30: (2, 2, 2), 16: (4, 4, 4), 15: (9, 9, 9), 8: (37, 37, 86)}
+    reference = None
+    for depth in (24, 30, 16, 15, 8):
+        with Session(program, screen=(1600, 1200), depth=depth) as s:
+            for key in ("F6", "e", "e", "e", "F2", "Return", "Return", "Return"):
+                s.key(key)
+            views = [View(s.shot(), s.picture)]
+            for key, zoom in (("F11", 2), ("F10", 1)):
+                s.key(key)
+                s.wait_for(lambda _: (s.window() or (0, 0, 0, 0))[2] == WIDTH * zoom, "a zoom-%d window" % zoom)
+                x, y, _, _ = s.window() if depth == 24 else (0, 0, 0, 0)  # else the shot is of the window
+                views.append(View(s.shot(), (x, y, zoom)))
+            seen = [picture_colours(v) for v in views]
+            reference = reference or seen[0]
+            tolerance = precision[depth]
+            for where, colours in zip(("full screen at zoom 2", "a window at zoom 2", "a window at zoom 1"), seen):
+                wrong = [(i % WIDTH, i // WIDTH, c, r) for i, (c, r) in enumerate(zip(colours, reference))
+                         if any(abs(a - b) > t for a, b, t in zip(c, r, tolerance))]
+                check(not wrong, "%d bits, %s: %d pixels off the 24-bit colours, e.g. (x, y, seen, 24-bit) %s"
+                      % (depth, where, len(wrong), wrong[:3]))
+    with Session(program, screen=(600, 400), framed=False) as s:
+        check(s.window() == (0, 0, 600, 400), "on a 600x400 screen the window is %s" % (s.window(),))
+        check("smaller than the 640x480 world" in s.output(), "no note on a 600x400 screen: %r" % s.output())
+        s.run("xdotool", "keydown", "Escape")
+        try:
+            s.ends(0, "Escape")
+        finally:
+            s.run("xdotool", "keyup", "Escape")
+
+
 def no_display(program, _glyphs):
     """Without an X display the program leaves with a message and a failure status, not a signal."""
     for name, env in (("DISPLAY unset", {k: v for k, v in os.environ.items() if k != "DISPLAY"}),
@@ -477,7 +562,7 @@ def no_display(program, _glyphs):
 
 
 SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, desktop,
-                                     destroyed, zoom, no_display)}
+                                     destroyed, zoom, screens, no_display)}
 
 
 def main():

@@ -53,28 +53,50 @@ def _widen(data, width, height, stride, byte_order):
     return bytes(out)
 
 
+def _as_rgb(pixels, visual, masks, colormap):
+    """Pixels of any X visual as 0xRRGGBB: through the colormap for the paletted visuals
+    (classes 0 to 3), else each field of the masks scaled to 8 bits."""
+    if visual <= 3:
+        colours = {}
+        for i in range(0, len(colormap), 12):
+            pixel, r, g, b = struct.unpack(">IHHH", colormap[i:i + 10])
+            colours[pixel] = (r >> 8) << 16 | (g >> 8) << 8 | b >> 8
+        convert = colours.get
+    else:
+        def field(p, mask):
+            shift = (mask & -mask).bit_length() - 1
+            return ((p & mask) >> shift) * 255 // (mask >> shift)
+
+        def convert(p):
+            return field(p, masks[0]) << 16 | field(p, masks[1]) << 8 | field(p, masks[2])
+    table = {p: convert(p) or 0 for p in set(pixels)}
+    return array.array("I", (table[p] for p in pixels))
+
+
 class Shot:
     """A screenshot of the root window: pixels as 0xRRGGBB, row-major."""
 
     def __init__(self, data):
         head = struct.unpack(">25I", data[:100])
         header_size, width, height = head[0], head[4], head[5]
-        byte_order, bpp, stride, ncolours = head[7], head[11], head[12], head[19]
+        byte_order, bpp, stride, visual, ncolours = head[7], head[11], head[12], head[13], head[19]
         masks = head[14:17]
-        # Four bytes a pixel, or three (xwd's choice with a window manager on the screen).
-        check(((bpp == 32 and stride == width * 4) or (bpp == 24 and stride >= width * 3))
-              and masks == (0xFF0000, 0xFF00, 0xFF),
-              "unexpected screenshot format: %d bits, stride %d, masks %s" % (bpp, stride, masks))
         start = header_size + ncolours * 12
+        colormap = data[header_size:start]
         data = data[start:start + stride * height]
+        # Four bytes a pixel, or three (xwd's choice with a window manager on the screen).
         if bpp == 24:
             data = _widen(data, width, height, stride, byte_order)
-        pixels = array.array("I")
-        check(pixels.itemsize == 4, "no 32-bit array type")
+        else:
+            check(bpp in (8, 16, 32) and stride == width * bpp // 8,
+                  "unexpected screenshot format: %d bits, stride %d" % (bpp, stride))
+        pixels = array.array({8: "B", 16: "H", 24: "I", 32: "I"}[bpp])
         pixels.frombytes(data)
         if (byte_order == 0) != (sys.byteorder == "little"):
             pixels.byteswap()
         check(len(pixels) == width * height, "truncated screenshot")
+        if (bpp < 24 or masks != (0xFF0000, 0xFF00, 0xFF)) and bpp > 0:
+            pixels = _as_rgb(pixels, visual, masks, colormap)
         self.width, self.height, self.pixels = width, height, pixels
 
     def rgb(self, x, y):
@@ -173,18 +195,22 @@ class Session:
     """Xvfb plus the program; use as a context manager so both always end."""
 
     def __init__(self, program, launcher=(), start_timeout=15, screen=(WIDTH, HEIGHT), window_manager=False,
-                 monitors=(), pointer=None):
+                 monitors=(), pointer=None, depth=24, framed=True):
         """launcher: the command that runs program (e.g. wine), none for a native one;
         start_timeout: seconds to wait for the first frame; screen: Xvfb's size;
         window_manager: run openbox on the display first; monitors: (x, y, width, height)
         of each monitor the root window is divided into, the first at (0, 0); pointer:
-        where the pointer stands when the program starts (the screen's middle by default)."""
+        where the pointer stands when the program starts (the screen's middle by default);
+        depth: the X server's colour depth; framed: wait at start for the framed picture,
+        else for the program's window."""
         self.command = [*launcher, program]
         self.start_timeout = start_timeout
         self.screen = screen
         self.window_manager = window_manager
         self.monitors = monitors
         self.pointer = pointer or (screen[0] // 2, screen[1] // 2)
+        self.depth = depth
+        self.framed = framed
         self.xvfb = None
         self.wm = None
         self.proc = None
@@ -213,7 +239,7 @@ class Session:
         self.xvfb_log = tempfile.TemporaryFile()
         try:
             self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(wr), "-screen", "0", "%dx%dx24" % self.screen,
+                ["Xvfb", "-displayfd", str(wr), "-screen", "0", "%dx%dx%d" % (*self.screen, self.depth),
                  "-nolisten", "tcp", "-noreset"],
                 pass_fds=(wr,), stdin=subprocess.DEVNULL, stdout=self.xvfb_log,
                 stderr=self.xvfb_log, preexec_fn=_die_with_parent)
@@ -258,6 +284,9 @@ class Session:
         self.proc = subprocess.Popen(self.command, env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=self.proc_log, stderr=self.proc_log,
                                      preexec_fn=_die_with_parent)
+        if not self.framed:
+            self.wait_for(lambda _: self.window() is not None, "the program's window", timeout=self.start_timeout)
+            return
         shot = self.wait_for(lambda s: s.frame(self.pointer) is not None, "the program's framed picture",
                              timeout=self.start_timeout)
         self.picture = shot.frame(self.pointer)
@@ -288,15 +317,33 @@ class Session:
         return r.stdout
 
     def shot(self):
-        """The root window; taken again once where the X server was resizing it meanwhile."""
+        """The root window; taken again once where the X server was resizing it meanwhile. On a
+        desktop that is not 24-bit, where the program installs a colormap of its own that xwd
+        does not read for the whole screen, its window alone."""
+        target = ["-root"] if self.depth == 24 else ["-id", self._program_window()]
         try:
-            return Shot(self.run("xwd", "-root", "-silent"))
+            return Shot(self.run("xwd", *target, "-silent"))
         except Failure:
             time.sleep(0.2)
-            return Shot(self.run("xwd", "-root", "-silent"))
+            return Shot(self.run("xwd", *target, "-silent"))
+
+    def _program_window(self):
+        """The program's window where it is shown, else its full-screen one: the root's child as
+        large as the screen."""
+        shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.env,
+                               stdin=subprocess.DEVNULL, capture_output=True, timeout=10).stdout.split()
+        if shown:
+            return shown[0].decode()
+        size = "%dx%d+0+0" % self.screen
+        for line in self.run("xwininfo", "-root", "-children").decode().splitlines():
+            if size in line.split():
+                return line.split()[0]
+        raise Failure("no window of the program's")
 
     def view(self):
         return View(self.shot(), self.picture)
+
+
 
     def point(self, x, y):
         """Puts the pointer on the last screen pixel of picture pixel (x, y)'s block and waits
@@ -307,17 +354,22 @@ class Session:
                              "the cursor at picture pixel (%d, %d)" % (x, y))
 
     def wait_for(self, cond, what, timeout=5.0):
-        """Screenshots until cond(shot) holds; fails naming what after timeout seconds."""
+        """Screenshots until cond(shot) holds; fails naming what after timeout seconds. A
+        screenshot that cannot be taken yet (no window of the program's) counts as not holding."""
         end = time.monotonic() + timeout
         while True:
             if self.proc is not None and not self.running():
                 raise Failure("the program ended (status %s) while waiting for %s; output: %s"
                               % (self.proc.returncode, what, self.output()))
-            s = self.shot()
-            if cond(s):
-                return s
+            try:
+                s = self.shot()
+                if cond(s):
+                    return s
+                why = ""
+            except Failure as e:
+                why = ": " + str(e)
             if time.monotonic() > end:
-                raise Failure("waited %.0f s for %s" % (timeout, what))
+                raise Failure("waited %.0f s for %s%s" % (timeout, what, why))
             time.sleep(0.05)
 
     def key(self, name, until=None, what=None, hold=0.25):
