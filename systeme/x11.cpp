@@ -37,8 +37,8 @@ static void fermeture() {
 }
 END_OF_FUNCTION(fermeture)
 
-// The signals that end the program (SIGQUIT keeps its default action: it stops the
-// process with a core, and never goes through the library's shutdown).
+// The signals held back while the library starts: those that end the program, and
+// SIGQUIT, whose default action (a stop with a core) must never meet the library's handler.
 static sigset_t signaux() {
     sigset_t s;
     sigemptyset(&s);
