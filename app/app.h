@@ -10,7 +10,8 @@
 extern int vie;                // 1: generations follow the timer; 0: paused
 extern int delta;              // pacing period in ms, 10..500
 extern std::atomic<int> tick;  // 1: the timer fired since the last paced generation
-extern int akey[KEY_MAX];      // each edge-triggered key as recorded at the end of the last input stage
+extern int akey[KEY_MAX];      // each edge-triggered key: 1 from the input stage that handled its press
+                               // until one sees it up
 extern int gui;                // 1: the parameter panel is shown
 extern int souris_x, souris_y;  // the pointer in the picture, as the input stage read it:
                                 // painting and the cursor both use it
