@@ -177,14 +177,22 @@ void zone_ecrite(BITMAP *b, int x, int y, int largeur, int hauteur) {
 
 // RandR 1.5 lists monitors as the desktop arranges them (xrandr --setmonitor
 // included); an older server gets the root window, as does a list without any.
+static bool randr_15(Display *d) {
+    static int avec = -1;  // the server has RandR 1.5; -1: not asked yet
+    int evenement, erreur, majeure = 0, mineure = 0;
+    if (avec < 0)
+        avec = XRRQueryExtension(d, &evenement, &erreur) && XRRQueryVersion(d, &majeure, &mineure) &&
+               (majeure > 1 || (majeure == 1 && mineure >= 5));
+    return avec;
+}
+
 int moniteurs(Zone *liste, int max) {
     if (!_xwin.display || max < 1) return 0;
     XLOCK();
     Display *d = _xwin.display;
     const Window racine = DefaultRootWindow(d);
-    int evenement, erreur, majeure = 0, mineure = 0, n = 0;
-    if (XRRQueryExtension(d, &evenement, &erreur) && XRRQueryVersion(d, &majeure, &mineure) &&
-        (majeure > 1 || (majeure == 1 && mineure >= 5))) {
+    int n = 0;
+    if (randr_15(d)) {
         XRRMonitorInfo *m = XRRGetMonitors(d, racine, True, &n);
         n = std::min(n, max);
         for (int i = 0; i < n; i++) liste[i] = {m[i].x, m[i].y, m[i].width, m[i].height};
