@@ -1,6 +1,6 @@
-// The screen (ecran.cpp): its mode, and the picture shown on it at an integer zoom,
-// each picture pixel a zoom x zoom block, centred with black around it. All its
-// state is its own; the application calls these procedures.
+// The screen (ecran.cpp): its mode, the monitor it is on, and the picture shown on it
+// at an integer zoom, each picture pixel a zoom x zoom block, centred with black around
+// it. All its state is its own; the application calls these procedures.
 #pragma once
 
 #include <allegro.h>
@@ -22,7 +22,7 @@ void zoom_suivant();   // the current mode's zoom + 1, past the largest back to 
 void presenter();      // buffer to the screen
 bool image_visible();  // false while the window is hidden: nothing is drawn or presented
 // Called by the input stage: at most four times a second, looks whether the window is
-// hidden or shown again (then it is written whole and true is returned), and once a second whether the
+// hidden or shown again (then it is written whole), and once a second whether the
 // monitors changed (then full screen is set up again on its monitor) or the window no
 // longer fits its monitor (then it gets the zoom that does). True when the picture must
 // be drawn and presented again.
@@ -46,4 +46,4 @@ void place_image(int largeur, int hauteur, int z, int profondeur);
 void etire(BITMAP *dest);  // the picture zoomed into dest as place_image set it, the margin blackened
                            // after a retour_ecran only; dest must be the one of the last call, as only
                            // rows changed since are written (all after place_image or retour_ecran)
-int teinte_ecran(int c);   // a 16-bit picture pixel as the zoomed screen shows it
+int teinte_ecran(int c);   // a 16-bit picture pixel as the screen shows it, when not the picture itself
