@@ -157,6 +157,7 @@ static struct {
     __m128i vers_r, vers_g, vers_b, reduit;  // where the screen's start; the bits it drops
     alignas(32) uint8_t vert_haut[32], vert_bas[32];  // in both lanes
     bool juste;
+    bool meme;  // the screen's pixels are the picture's own (16 bits): nothing to convert
 } calcul;
 
 AVX2_EN_LIGNE static void composantes(__m256i p, __m256i *r, __m256i *g, __m256i *b) {
@@ -197,6 +198,7 @@ AVX2_EN_LIGNE static void en_32(__m256i p, __m256i *premiers, __m256i *derniers)
 // 16 picture pixels as 16 screen pixels of 15 or 16 bits, which fit packing with
 // unsigned saturation (that takes the lanes in turn).
 AVX2_EN_LIGNE static __m256i en_16(__m256i p) {
+    if (calcul.meme) return p;
     if (calcul.juste) {
         __m256i r, g, b;
         composantes(p, &r, &g, &b);
@@ -298,6 +300,7 @@ template <typename T> static void (*ligne_rapide_de(int z))(T *, const T *, int)
 static void fais_teintes(int profondeur) {
 #if defined(VORPLANE_X86)
     calcul.juste = false;
+    calcul.meme = profondeur == 16;
 #endif
     if (profondeur == 16) {
         for (int c = 0; c < 1 << 16; c++) teinte[c] = static_cast<uint32_t>(c);

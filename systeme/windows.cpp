@@ -1,7 +1,6 @@
 // The Windows port: signals, the close button, the timer's granularity, and the
 // library's window thread kept out of the way while modes are set and left.
 #include <csignal>
-#include <cstdlib>
 
 #include <allegro.h>
 #include <winalleg.h>
