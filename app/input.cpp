@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "display/ecran.h"
+#include "systeme/systeme.h"
 #include "world/world.h"
 
 int akey[KEY_MAX];
@@ -70,6 +71,7 @@ static const Touche touches[] = {
     {KEY_8, UNE_FOIS, chiffre, 8},
     {KEY_F10, UNE_FOIS, [](int) { zoom_suivant(); }, 0},
     {KEY_F11, UNE_FOIS, [](int) { bascule_ecran(); }, 0},
+    {KEY_ESC, UNE_FOIS, [](int) { demande_fin(0); }, 0},
 };
 
 // A press of a key already down is the keyboard's auto-repeat, not a press.

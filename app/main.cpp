@@ -5,7 +5,7 @@
 
 int main() {
     if (demarrer() != 0) return 1;
-    while (!key[KEY_ESC] && sortie < 0) {
+    while (sortie < 0) {
         const bool saisie = entrees();
         const bool genere = cadence();
         if ((saisie || genere) && image_visible()) {

@@ -420,9 +420,9 @@ static int profondeur(bool video) {
 // One mode set. Each forgets the switch callbacks, and DirectDraw's full screen
 // loses its picture when the user switches away: hence the callback, after each.
 // The colour depth in force stays 16, that of the buffer and of every colour made.
-static int essaie(int carte, int largeur, int hauteur, int z) {
-    set_color_depth(profondeur(carte == GFX_AUTODETECT_FULLSCREEN && video_commutee()));
-    const int r = pose_mode(carte, largeur, hauteur);
+static int essaie(const Zone *plein, int largeur, int hauteur, int z) {
+    set_color_depth(profondeur(plein && video_commutee()));
+    const int r = pose_mode(largeur, hauteur, plein);
     set_color_depth(16);
     if (r != 0) return -1;
     set_display_switch_callback(SWITCH_IN, retour_ecran);
@@ -440,10 +440,18 @@ static int distance(const Zone &m, int x, int y) {
     return dx + dy;
 }
 
+// Monitor a is nearer (x, y) than b, or as near and smaller: of overlapping monitors
+// (one laid over another, mirrored outputs) the one that is a monitor of its own.
+static bool prefere(const Zone &a, const Zone &b, int x, int y) {
+    const int da = distance(a, x, y), db = distance(b, x, y);
+    return da < db || (da == db && static_cast<long long>(a.largeur) * a.hauteur <
+                                       static_cast<long long>(b.largeur) * b.hauteur);
+}
+
 int moniteur_de(const Zone *liste, int n, int x, int y) {
     int meilleur = -1;
     for (int i = 0; i < n; i++)
-        if (meilleur < 0 || distance(liste[i], x, y) < distance(liste[meilleur], x, y)) meilleur = i;
+        if (meilleur < 0 || prefere(liste[i], liste[meilleur], x, y)) meilleur = i;
     return meilleur;
 }
 
@@ -471,16 +479,15 @@ static bool moniteur(bool du_pointeur, Zone *m) {
 // monitor that holds the pointer, at its own size, the picture at the largest zoom that
 // fits it (or as chosen), centred.
 static int mode_plein() {
+    Zone m{0, 0, LARGEUR, HAUTEUR};
     if (video_commutee()) {
-        if (essaie(GFX_AUTODETECT_FULLSCREEN, LARGEUR, HAUTEUR, 1) != 0) return -1;
+        if (essaie(&m, LARGEUR, HAUTEUR, 1) != 0) return -1;
         plus_grand = 1;
     } else {
-        Zone m{0, 0, LARGEUR, HAUTEUR};
         moniteur(true, &m);
         if (m.largeur < LARGEUR || m.hauteur < HAUTEUR) return -1;  // a window shows what it can
         const int tient = zoom_max(m.largeur, m.hauteur, true);
-        if (essaie(GFX_AUTODETECT_FULLSCREEN, m.largeur, m.hauteur, choisi(choix_plein, tient)) != 0) return -1;
-        place_plein_ecran(m);
+        if (essaie(&m, m.largeur, m.hauteur, choisi(choix_plein, tient)) != 0) return -1;
         plus_grand = tient;
     }
     ecran_plein = true;
@@ -497,7 +504,7 @@ static int mode_fenetre() {
     plus_grand = zoom_max(m.largeur, m.hauteur, false);
     const int z = choisi(choix_fenetre, plus_grand);
     const int w = std::min<int>(LARGEUR * z, m.largeur), h = std::min<int>(HAUTEUR * z, m.hauteur);
-    if (essaie(GFX_AUTODETECT_WINDOWED, w, h, z) != 0) return -1;
+    if (essaie(nullptr, w, h, z) != 0) return -1;
     static bool dit;
     if ((w < LARGEUR || h < HAUTEUR) && !dit) {
         std::fprintf(stderr, "vorplane: the screen, %dx%d, is smaller than the 640x480 world: "

@@ -34,8 +34,8 @@ bool ecran_replace();  // true once after each place_image: a mode set, or F10 i
 // The largest zoom, 1 to ZOOM_MAX, at which the picture fits a full screen of
 // largeur x hauteur, or a window within 90 % of it.
 int zoom_max(int largeur, int hauteur, bool plein);
-// The monitor of liste[0..n) that holds desktop pixel (x, y), else the nearest to it;
-// -1 if there is none.
+// The monitor of liste[0..n) that holds desktop pixel (x, y), the smallest if several
+// do, else the nearest to it; -1 if there is none.
 int moniteur_de(const Zone *liste, int n, int x, int y);
 // The picture pixel under screen pixel (sx, sy), rounded down: outside 0..639 x 0..479
 // over the margin.

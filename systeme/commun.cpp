@@ -12,6 +12,14 @@ static std::atomic<bool> immediats{false};  // the shutdown has begun: nothing r
 
 void signaux_immediats() { immediats.store(true); }
 
+void demande_fin(int statut) {
+    int encours = -1;
+    sortie.compare_exchange_strong(encours, statut);
+}
+
+void fermeture() { demande_fin(0); }
+END_OF_FUNCTION(fermeture)
+
 // The first signal asks the loop to end; one that comes before the loop has acted on
 // that request (as when it waits on a frozen X server), or after the shutdown began,
 // ends the process at once: nothing can keep the user from stopping it.

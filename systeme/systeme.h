@@ -10,7 +10,7 @@
 struct BITMAP;
 
 extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
-                                 // 0 for a close request, 128 + n for signal n, 1 for an X error
+                                 // 0 for a close request or Escape, 128 + n for signal n, 1 for an X error
 
 // A rectangle of the desktop, in its pixels: a monitor, or where the program's screen stands.
 struct Zone {
@@ -33,6 +33,12 @@ void ecoute_systeme();
 // shutdown began, ends the process at once with 128 + n.
 void signal_de_fin(int n);
 
+// Called by the ports' close-button callback (fermeture), their X error handler (1) and
+// the input stage (Escape, 0): asks the loop to end with that status, unless an end
+// was asked already. Any thread.
+void demande_fin(int statut);
+void fermeture();  // the close button's callback: demande_fin(0)
+
 // Called by the shutdown before anything else: from then on those signals end the
 // process at once, as nothing reads sortie any more.
 void signaux_immediats();
@@ -41,22 +47,21 @@ void signaux_immediats();
 // w x h window mode shows it (Windows; nothing elsewhere).
 void fenetre_initiale(int w, int h);
 
-// Called by the screen for every mode it sets: set_gfx_mode without a virtual screen,
-// 0 on success. On Windows the library's window thread is kept off the drawing lock
-// meanwhile. Calls back the library's display-switch callbacks.
-int pose_mode(int carte, int w, int h);
+// Called by the screen for every mode it sets: a largeur x hauteur screen without a
+// virtual screen, 0 on success. In a window, or where plein is given, full screen on
+// that monitor: X11 asks the window manager to show the library's managed window full
+// screen there (EWMH), or without one places it there, borderless, and gives it the
+// keyboard; Windows sets DirectDraw's full screen, keeping the library's window thread
+// off the drawing lock meanwhile. Calls back the library's display-switch callbacks.
+int pose_mode(int largeur, int hauteur, const Zone *plein);
 
 // Called by the shutdown and by echec: allegro_exit, made safe as pose_mode is.
 void quitte_bibliotheque();
 
 // Called by the screen before a full-screen mode set: true where full screen is a video
 // mode of its own, 640x480 (Windows' DirectDraw); false where it covers a monitor at
-// that monitor's own mode (X11, where the library's switch of the video mode is refused).
+// that monitor's own size (X11).
 bool video_commutee();
-
-// Called by the screen right after a full-screen mode set on X11: the full-screen
-// window onto monitor m, the picture's screen at its top-left corner.
-void place_plein_ecran(const Zone &m);
 
 // Called by the screen: up to max monitors of the desktop, in the desktop's coordinates,
 // and how many (X11: RandR's monitors, else the whole root window; Windows: every display).
@@ -70,7 +75,7 @@ bool pointeur_bureau(int *x, int *y);
 bool zone_ecran(Zone *z);
 
 // Called by the screen a few times a second while a mode is set: true while the window
-// is minimised or unmapped, where nothing it shows can be seen.
+// is minimised (unmapped, or said hidden by the desktop), where nothing it shows can be seen.
 bool ecran_cache();
 
 // Called by the screen after every change of screen, where the library has put its

@@ -40,13 +40,6 @@ struct Changement {
     ~Changement() { en_changement.store(false); }
 };
 
-// Asks the loop to end, as a signal of the program's own does.
-static void fermeture() {
-    int encours = -1;
-    sortie.compare_exchange_strong(encours, 0);
-}
-END_OF_FUNCTION(fermeture)
-
 // The C library puts a signal back to its default action before calling its handler:
 // put back first, so that a second one comes here too.
 static void signal_recu(int n) {
@@ -81,9 +74,9 @@ void fenetre_initiale(int w, int h) {
                  cadre.bottom - cadre.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int pose_mode(int carte, int w, int h) {
+int pose_mode(int largeur, int hauteur, const Zone *plein) {
     [[maybe_unused]] Changement c;
-    return set_gfx_mode(carte, w, h, 0, 0);
+    return set_gfx_mode(plein ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
 }
 
 void quitte_bibliotheque() {
@@ -105,8 +98,6 @@ bool ecran_garde_image() { return false; }
 // The library notes each line asked for as one to show.
 void ecriture(BITMAP *, bool) {}
 void zone_ecrite(BITMAP *, int, int, int, int) {}
-
-void place_plein_ecran(const Zone &) {}
 
 struct Liste {
     Zone *zones;

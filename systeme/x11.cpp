@@ -1,5 +1,5 @@
 // The X11 port: signals, X errors and the loss of the display, the window's name
-// and icon, full screen on one monitor, and the probes of the screen.
+// and icon, the pointer, and the probes of the screen (x11_fenetre.cpp: its modes).
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -22,20 +22,6 @@
 extern void *allegro_icon;  // the library's, read when it creates its window; no header declares it
 
 static std::atomic<int> erreur_x{0}, requete_x{0};  // the first X error: its code and request
-
-// The library's full screen switches the video mode through the VidMode extension
-// where it can: that rearranges many desktops, stretches 4:3 across wide panels,
-// changes one monitor of several, and after the desktop's own resolution was changed
-// the mode it restores at exit is refused. Defined here, this query answers in its
-// stead, for the library too: no VidMode, so full screen keeps the monitor's own mode.
-extern "C" Bool XF86VidModeQueryExtension(Display *, int *, int *) { return False; }
-
-// Asks the loop to end, as a signal of the program's own does.
-static void fermeture() {
-    int encours = -1;
-    sortie.compare_exchange_strong(encours, 0);
-}
-END_OF_FUNCTION(fermeture)
 
 // The signals held back while the library starts: those that end the program, and
 // SIGQUIT, whose default action (a stop with a core) must never meet the library's handler.
@@ -65,9 +51,9 @@ static int affichage_perdu(Display *) {
 // first error, asks the loop to end with status 1 and makes no X request; later
 // errors, such as those of a shutdown on a destroyed window, are ignored.
 static int erreur_protocole(Display *, XErrorEvent *e) {
-    int aucune = 0, encours = -1;
+    int aucune = 0;
     if (erreur_x.compare_exchange_strong(aucune, e->error_code)) requete_x.store(e->request_code);
-    sortie.compare_exchange_strong(encours, 1);
+    demande_fin(1);
     return 0;
 }
 
@@ -117,31 +103,7 @@ void ecoute_systeme() {
 
 void fenetre_initiale(int, int) {}
 
-// A mode set waits until its window is mapped, and a window mapped already (as when
-// another client mapped the library's hidden one in full screen) is not mapped again:
-// the mode set would wait for ever. Unmapped first, it is mapped anew.
-int pose_mode(int carte, int w, int h) {
-    if (_xwin.display) {
-        XLOCK();
-        XUnmapWindow(_xwin.display, _xwin.wm_window);
-        XSync(_xwin.display, False);
-        XUNLOCK();
-    }
-    return set_gfx_mode(carte, w, h, 0, 0);
-}
-
 void quitte_bibliotheque() { allegro_exit(); }
-
-bool video_commutee() { return false; }
-
-// The library makes its full-screen window as large as the whole root window (as
-// large as it was when the program started) and centres the picture's window in it.
-void place_plein_ecran(const Zone &m) {
-    XLOCK();
-    XMoveResizeWindow(_xwin.display, _xwin.fs_window, m.x, m.y, m.largeur, m.hauteur);
-    XMoveWindow(_xwin.display, _xwin.window, 0, 0);
-    XUNLOCK();
-}
 
 // The library warps the pointer only when it is in the window already, and after
 // position_mouse it follows the pointer by relative moves for a while, then warps it
@@ -225,16 +187,6 @@ bool zone_ecran(Zone *z) {
     XUNLOCK();
     z->largeur = _xwin.window_width, z->hauteur = _xwin.window_height;
     return ok;
-}
-
-// The picture's window is viewable only while every window it stands in is mapped.
-bool ecran_cache() {
-    if (!_xwin.display) return false;
-    XWindowAttributes a;
-    XLOCK();
-    const bool vue = XGetWindowAttributes(_xwin.display, _xwin.window, &a) && a.map_state == IsViewable;
-    XUNLOCK();
-    return !vue;
 }
 
 // Asks the server about both of the library's windows.

@@ -16,6 +16,7 @@ void etat_initial() {
     mouse_y = 240;
     mouse_b = 0;
     oublie_entrees();
+    sortie = -1;
     clear_bitmap(buffer);
 }
 

@@ -68,6 +68,11 @@ TEST_F(Keys, EveryPressActsOnceHoweverShortOrLong) {
     touche_frappee(KEY_F1 | 0x80);
     image();
     EXPECT_EQ(ncel[5][5], 0) << "a level key tapped";
+    EXPECT_EQ(sortie, -1);
+    touche_frappee(KEY_ESC);
+    touche_frappee(KEY_ESC | 0x80);
+    image();
+    EXPECT_EQ(sortie, 0) << "Escape tapped between two stages ends the loop";
 }
 
 // A key that goes down while another acts (here T, during F4's new rule, from the

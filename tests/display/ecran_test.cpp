@@ -31,6 +31,7 @@ TEST(Zoom, TheMonitorThatHoldsThePointerAndTheZoomsThatFitIt) {
     const Zone deux[] = {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}};
     const Zone portable[] = {{0, 312, 1366, 768}, {1366, 0, 1920, 1080}};  // bottoms aligned
     const Zone grand[] = {{0, 0, 1280, 1024}, {-3840, 0, 3840, 2160}};
+    const Zone pose[] = {{0, 0, 1920, 1080}, {320, 28, 1280, 1024}};  // one laid over the other
     const struct {
         const Zone *liste;
         int n, x, y, attendu, plein, fenetre;
@@ -39,6 +40,7 @@ TEST(Zoom, TheMonitorThatHoldsThePointerAndTheZoomsThatFitIt) {
         {portable, 2, 700, 700, 0, 1, 1},  {portable, 2, 2000, 500, 1, 2, 2},
         {portable, 2, 500, 100, 0, 1, 1},  // above the laptop, where no monitor is: the nearest
         {grand, 2, 100, 1000, 0, 2, 1},    {grand, 2, -10, 10, 1, 4, 4},
+        {pose, 2, 900, 500, 1, 2, 1},      {pose, 2, 100, 100, 0, 2, 2},
         {deux, 0, 100, 100, -1, 0, 0},
     };
     for (auto &c : cas) {

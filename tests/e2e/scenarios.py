@@ -299,13 +299,11 @@ def panel(program, glyphs):
 
 
 def escape(program, _glyphs):
-    """Escape ends the program with status 0 within a few seconds."""
-    with Session(program) as s:
-        s.run("xdotool", "keydown", "Escape")
-        try:
+    """A tap of Escape, however short, ends the program with status 0 within a few seconds."""
+    for _ in range(4):
+        with Session(program) as s:
+            s.run("xdotool", "key", "Escape")
             s.ends(0, "Escape")
-        finally:
-            s.run("xdotool", "keyup", "Escape")
 
 
 def desktop(program, glyphs):
@@ -327,6 +325,14 @@ def desktop(program, glyphs):
                       s.run("xdotool", "search", "--class", "^vorplane$"), "WM_CLASS is not vorplane")
             a = s.wait_for(p.reads(steady), "the panel kept")
             s.wait_for(lambda sh: sh.pixels[below] != a.pixels[below], "the world still running")
+        # A desktop that says the window is hidden, leaving it mapped: nothing is drawn until it is shown.
+        s.set_state("_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_HIDDEN")
+        time.sleep(0.6)
+        a = s.shot()
+        time.sleep(0.5)
+        check(s.shot().same_picture(a), "a window said hidden is drawn")
+        s.set_state("_NET_WM_STATE_FULLSCREEN")
+        s.wait_for(lambda sh: not sh.same_picture(a), "the window drawn again once shown")
         s.close_request()
         s.ends(0, "a close request")
     for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143), (signal.SIGQUIT, -signal.SIGQUIT)):
@@ -472,13 +478,25 @@ def zoom(program, _glyphs):
         finally:
             s.run("xdotool", "keyup", "Escape")
         check(s.output() == "", "output after the resolution changed: %r" % s.output())
-    # Two monitors side by side, another program's window on the first, the pointer on the
-    # second: full screen covers the second alone; a window fits the monitor it is on.
+
+
+def monitors(program, _glyphs):
+    """Two monitors side by side, another program's window on the first, the pointer on the
+    second: full screen covers the second alone, the pointer stays where it was, the cursor is
+    under it and a click without a move paints the cell there; a window fits the monitor it
+    is on. Of two overlapping monitors, full screen takes the smaller that holds the pointer."""
     big, small = (0, 0, 1920, 1080), (1920, 0, 1366, 768)
     with Session(program, screen=(3286, 1080), window_manager=True, monitors=(big, small),
                  pointer=(2600, 400)) as s:
         check(s.picture == (1920 + 363, 144, 1), "full screen shows the picture at %s, (2283, 144) at zoom 1 "
               "expected" % (s.picture,))
+        where = s.run("xdotool", "getmouselocation").decode().split()[:2]
+        check(where == ["x:2600", "y:400"], "the pointer moved at start to %s" % where)
+        under = (2600 - 2283, 400 - 144)
+        s.wait_for(lambda sh: cursor_at(View(sh, s.picture), *under), "the cursor under the pointer")
+        s.key("F6")
+        s.key("F1", until=lambda sh: not alive(View(sh, s.picture)), what="an empty world")
+        s.button(1, lambda sh: alive(View(sh, s.picture)) == [under], "the cell under the unmoved pointer painted")
         logo = subprocess.Popen(["xlogo", "-geometry", "200x200+100+100"], env=s.env)
         try:
             s.wait_for(lambda sh: sum(near(c, WHITE) for _, _, c in sh.region(120, 140, 280, 280)) > 5000,
@@ -486,10 +504,16 @@ def zoom(program, _glyphs):
             for key in ("F11", "F11", "F11"):
                 s.key(key)
                 time.sleep(1.5)  # a window the window manager put where it does not fit is made again
-                fits = lambda _: fits_a_monitor(s.window(), (big, small)) if s.window() else True
+                fits = lambda _: fits_a_monitor(s.window(), (big, small)) if not s.full_screen() else True
                 s.wait_for(fits, "the window within 90 %% of its monitor after %s" % key)
         finally:
             logo.terminate()
+    whole, laid = (0, 0, 1920, 1080), (320, 28, 1280, 1024)  # a monitor laid over the automatic one
+    with Session(program, screen=(1920, 1080), window_manager=True, monitors=(whole, laid),
+                 pointer=(900, 500)) as s:
+        check(s.picture == (320, 28 + 32, 2) and s.window() == (320, 28, 1280, 1024),
+              "full screen on the monitor laid over another shows the picture at %s in %s"
+              % (s.picture, s.window()))
 
 
 def fits_a_monitor(window, monitors):
@@ -549,6 +573,25 @@ def screens(program, _glyphs):
             s.run("xdotool", "keyup", "Escape")
 
 
+def wayland(program, _glyphs):
+    """On a weston session nested on Xvfb, through XWayland, the keys typed on the compositor's
+    own keyboard reach the program from its first frame, in full screen and in a window: Space
+    shows and hides the panel, F11 switches, Escape ends the program with status 0."""
+    with Session(program, screen=(1920, 1080), compositor=True, start_timeout=20) as s:
+        check(s.picture == (320, 60, 2), "full screen shows the picture at %s" % (s.picture,))
+        for windowed, panel in ((False, True), (True, False), (True, True), (False, False)):
+            if windowed != (not s.full_screen()):
+                s.key("F11")
+                s.wait_for(lambda _: s.window() and s.full_screen() != windowed, "F11's mode")
+                # Through weston the window stands on the screen where weston shows it, not at its
+                # X position: the picture of a 1280 x 960 window covers the screen's middle.
+                s.picture = s.wait_for(lambda sh: sh.frame(), "the picture").frame()
+            s.key("space", until=lambda sh: near(View(sh, s.picture).rgb(10, 150), BLUE) == panel,
+                  what="the panel %s" % ("shown" if panel else "hidden"))
+        s.key("Escape")
+        s.ends(0, "Escape")
+
+
 def no_display(program, _glyphs):
     """Without an X display the program leaves with a message and a failure status, not a signal."""
     for name, env in (("DISPLAY unset", {k: v for k, v in os.environ.items() if k != "DISPLAY"}),
@@ -562,7 +605,7 @@ def no_display(program, _glyphs):
 
 
 SCENARIOS = {f.__name__: f for f in (soup, seed, frame, pause_clear, fill_step, paint, panel, escape, desktop,
-                                     destroyed, zoom, screens, no_display)}
+                                     destroyed, zoom, monitors, screens, wayland, no_display)}
 
 
 def main():

@@ -9,6 +9,7 @@ if the test itself is killed.
 import array
 import ctypes
 import os
+import re
 import signal
 import struct
 import subprocess
@@ -195,14 +196,16 @@ class Session:
     """Xvfb plus the program; use as a context manager so both always end."""
 
     def __init__(self, program, launcher=(), start_timeout=15, screen=(WIDTH, HEIGHT), window_manager=False,
-                 monitors=(), pointer=None, depth=24, framed=True):
+                 monitors=(), pointer=None, depth=24, framed=True, compositor=False):
         """launcher: the command that runs program (e.g. wine), none for a native one;
         start_timeout: seconds to wait for the first frame; screen: Xvfb's size;
         window_manager: run openbox on the display first; monitors: (x, y, width, height)
         of each monitor the root window is divided into, the first at (0, 0); pointer:
         where the pointer stands when the program starts (the screen's middle by default);
         depth: the X server's colour depth; framed: wait at start for the framed picture,
-        else for the program's window."""
+        else for the program's window; compositor: run the program on the XWayland of a weston
+        session nested on Xvfb, whose window covers the screen, so that the keys xdotool types
+        on Xvfb reach the program through the compositor's own keyboard, as a user's do."""
         self.command = [*launcher, program]
         self.start_timeout = start_timeout
         self.screen = screen
@@ -211,8 +214,10 @@ class Session:
         self.pointer = pointer or (screen[0] // 2, screen[1] // 2)
         self.depth = depth
         self.framed = framed
+        self.compositor = compositor
         self.xvfb = None
         self.wm = None
+        self.weston = None
         self.proc = None
         self.display = None
         self.picture = (0, 0, 1)  # left, top, zoom of the picture on the screen
@@ -223,6 +228,9 @@ class Session:
             self._set_monitors()
             if self.window_manager:
                 self._start_openbox()
+            self.app_env = self.env
+            if self.compositor:
+                self._start_weston()
             self.run("xdotool", "mousemove", *map(str, self.pointer))
             self._launch()
         except BaseException:
@@ -269,6 +277,30 @@ class Session:
             check(time.monotonic() < end, "openbox did not start")
             time.sleep(0.1)
 
+    def _start_weston(self):
+        """weston on Xvfb with XWayland, in a private runtime folder; the programs' env then
+        names XWayland's display, which weston writes in its log once it listens."""
+        self.runtime = tempfile.TemporaryDirectory()
+        os.chmod(self.runtime.name, 0o700)
+        log = os.path.join(self.runtime.name, "weston.log")
+        try:
+            self.weston = subprocess.Popen(
+                ["weston", "--backend=x11-backend.so", "--use-pixman", "--xwayland", "--idle-time=0",
+                 "--width=%d" % self.screen[0], "--height=%d" % self.screen[1], "--socket=vorplane-test",
+                 "--no-config", "--log=" + log], env=dict(self.env, XDG_RUNTIME_DIR=self.runtime.name),
+                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                preexec_fn=_die_with_parent)
+        except FileNotFoundError:
+            raise Failure("weston is not installed: run scripts/setup")
+        end, display = time.monotonic() + 10, None
+        while display is None:
+            check(time.monotonic() < end and self.weston.poll() is None, "weston did not start its XWayland")
+            time.sleep(0.1)
+            with open(log, errors="replace") if os.path.exists(log) else open(os.devnull) as f:
+                found = re.search(r"xserver listening on display (:\d+)", f.read())
+            display = found and found.group(1)
+        self.app_env = dict(self.env, DISPLAY=display, XDG_RUNTIME_DIR=self.runtime.name)
+
     def _set_monitors(self):
         """Divides the root window into the monitors asked for: the first takes the place of
         the one Xvfb starts with (named "screen", which cannot be deleted)."""
@@ -281,7 +313,7 @@ class Session:
         round the pointer; notes where the picture stands (at (0, 0), unzoomed, on the
         default screen)."""
         self.proc_log = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen(self.command, env=self.env, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen(self.command, env=self.app_env, stdin=subprocess.DEVNULL,
                                      stdout=self.proc_log, stderr=self.proc_log,
                                      preexec_fn=_die_with_parent)
         if not self.framed:
@@ -293,7 +325,7 @@ class Session:
 
     def close(self):
         """Ends the program, then Xvfb: asked first, so that Xvfb removes its socket, then forced."""
-        for p in (self.proc, self.wm, self.xvfb):
+        for p in (self.proc, self.weston, self.wm, self.xvfb):
             if p is not None and p.poll() is None:
                 p.terminate()
                 try:
@@ -398,24 +430,52 @@ class Session:
         check(got == status, "status %d after %s, %d expected; output: %s"
               % (got, what, status, self.output()))
 
-    def window(self):
-        """(x, y, width, height) of the program's visible window, or None in full screen,
-        where the library covers the screen with a nameless window of its own."""
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.env,
+    def _visible(self):
+        """The id of the program's visible window, or None (minimised, or not yet shown)."""
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.app_env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
-        for w in r.stdout.decode().split():
-            out = self.run("xdotool", "getwindowgeometry", "--shell", w).decode()
-            g = dict(line.split("=", 1) for line in out.split())
-            return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
-        return None
+        ids = r.stdout.decode().split()
+        return ids[0] if ids else None
+
+    def window(self):
+        """(x, y, width, height) of the program's visible window, in full screen too, or None."""
+        w = self._visible()
+        if w is None:
+            return None
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", w], env=self.app_env,
+                             stdin=subprocess.DEVNULL, capture_output=True, timeout=10).stdout.decode()
+        g = dict(line.split("=", 1) for line in out.split())
+        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def full_screen(self):
+        """True while the program's window is shown full screen, as its EWMH state says: the
+        window manager's, or without one the program's own request."""
+        w = self._visible()
+        if w is None:
+            return False
+        r = subprocess.run(["xprop", "-id", w, "_NET_WM_STATE"], env=self.app_env, stdin=subprocess.DEVNULL,
+                           capture_output=True, timeout=10)
+        return "_NET_WM_STATE_FULLSCREEN" in r.stdout.decode()
+
+    def set_state(self, *atoms):
+        """Sets the program's window's EWMH state, as a window manager does."""
+        x11 = self._xlib()
+        dpy = x11.XOpenDisplay(self.app_env["DISPLAY"].encode())
+        check(dpy, "cannot open display " + self.app_env["DISPLAY"])
+        try:
+            values = (ctypes.c_long * len(atoms))(*(x11.XInternAtom(dpy, a.encode(), 0) for a in atoms))
+            x11.XChangeProperty(dpy, int(self._visible()), x11.XInternAtom(dpy, b"_NET_WM_STATE", 0), 4, 32, 0,
+                                values, len(atoms))  # 4: XA_ATOM; 0: PropModeReplace
+        finally:
+            x11.XCloseDisplay(dpy)
 
     def windowed(self):
-        """True while the program shows its picture in its own 640 x 480 window."""
-        return (self.window() or (0, 0, 0, 0))[2:] == (WIDTH, HEIGHT)
+        """True while the program shows its picture in its own 640 x 480 window, not full screen."""
+        return (self.window() or (0, 0, 0, 0))[2:] == (WIDTH, HEIGHT) and not self.full_screen()
 
-    def close_request(self):
-        """Asks the program's window to close, as a window manager's close button does."""
-        window = int(self.run("xdotool", "search", "--name", "^vorplane$").split()[0])
+    @staticmethod
+    def _xlib():
+        """The few Xlib calls the tests make themselves."""
         x11 = ctypes.CDLL("libX11.so.6")
         x11.XOpenDisplay.restype = ctypes.c_void_p
         x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -423,7 +483,15 @@ class Session:
         x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
         x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                    ctypes.c_void_p]
+        x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong,
+                                        ctypes.c_int, ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
         x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        return x11
+
+    def close_request(self):
+        """Asks the program's window to close, as a window manager's close button does."""
+        window = int(self.run("xdotool", "search", "--name", "^vorplane$").split()[0])
+        x11 = self._xlib()
         dpy = x11.XOpenDisplay(self.display.encode())
         check(dpy, "cannot open display " + self.display)
         try:

@@ -1,0 +1,197 @@
+// The X11 port's window: every mode is the library's managed window, which a window
+// manager is asked to show full screen (EWMH) on one monitor, or which covers that
+// monitor by itself where no such manager runs; and whether the desktop hides it.
+// Nothing here grabs the keyboard or the pointer, and the library's full-screen
+// driver, with its override-redirect window and its video-mode switch, is never used.
+#include <algorithm>
+#include <cstring>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <allegro.h>
+#include <xalleg.h>
+
+#include "systeme/systeme.h"
+
+static Atom atome(const char *nom) { return XInternAtom(_xwin.display, nom, False); }
+
+// Up to n 32-bit items of property p of window w, of the given type (Xlib hands
+// them over as longs); how many there are.
+static int propriete(Window w, Atom p, Atom type, long *valeurs, int n) {
+    Atom lu;
+    int format, k = 0;
+    unsigned long nombre, reste;
+    unsigned char *octets = nullptr;
+    if (XGetWindowProperty(_xwin.display, w, p, 0, n, False, type, &lu, &format, &nombre, &reste, &octets) ==
+            Success &&
+        octets && lu == type && format == 32) {
+        k = static_cast<int>(std::min<unsigned long>(nombre, n));
+        std::memcpy(valeurs, octets, k * sizeof(long));
+    }
+    if (octets) XFree(octets);
+    return k;
+}
+
+static bool contient(const long *liste, int n, Atom a) { return std::find(liste, liste + n, long(a)) != liste + n; }
+
+// The root's child that an EWMH window manager names as its check window, if it still
+// exists: asked of the window tree, as a request on a window that is gone would fail.
+static bool verification_vivante(Window racine) {
+    long w = 0;
+    if (propriete(racine, atome("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW, &w, 1) != 1) return false;
+    Window r, parent, *enfants = nullptr;
+    unsigned n = 0;
+    bool vue = false;
+    if (XQueryTree(_xwin.display, racine, &r, &parent, &enfants, &n))
+        vue = std::find(enfants, enfants + n, Window(w)) != enfants + n;
+    if (enfants) XFree(enfants);
+    return vue;
+}
+
+// What the running window manager supports, from its _NET_SUPPORTED list.
+struct Gestionnaire {
+    bool plein;      // full screen (_NET_WM_STATE_FULLSCREEN); false: none runs, or an older one
+    bool moniteurs;  // full screen on a given monitor (_NET_WM_FULLSCREEN_MONITORS)
+};
+
+static Gestionnaire gestionnaire() {
+    const Window racine = DefaultRootWindow(_xwin.display);
+    if (!verification_vivante(racine)) return {false, false};
+    enum { MAX = 1024 };
+    static long prises[MAX];
+    const int n = propriete(racine, atome("_NET_SUPPORTED"), XA_ATOM, prises, MAX);
+    return {contient(prises, n, atome("_NET_WM_STATE_FULLSCREEN")),
+            contient(prises, n, atome("_NET_WM_FULLSCREEN_MONITORS"))};
+}
+
+// A window manager lets a window go once it has removed WM_STATE or set it Withdrawn.
+static bool gere() {
+    long etat[2] = {0, 0};
+    const Atom a = atome("WM_STATE");
+    return propriete(_xwin.wm_window, a, a, etat, 2) >= 1 && etat[0] != WithdrawnState;
+}
+
+// The window's state, as the window manager (or without one, the program) set it, says
+// full screen.
+static bool montre_plein() {
+    long etats[16];
+    const int n = propriete(_xwin.wm_window, atome("_NET_WM_STATE"), XA_ATOM, etats, 16);
+    return contient(etats, n, atome("_NET_WM_STATE_FULLSCREEN"));
+}
+
+// Waits, a quarter of a second at most, until encore() is false.
+static void attend(bool (*encore)()) {
+    for (int i = 0; i < 250; i++) {
+        XLOCK();
+        const bool oui = encore();
+        XUNLOCK();
+        if (!oui) return;
+        rest(1);
+    }
+}
+
+// An EWMH request about our window, sent to the root as the specification asks.
+static void demande(const char *quoi, long a, long b, long c, long d, long e) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = _xwin.wm_window;
+    ev.xclient.message_type = atome(quoi);
+    ev.xclient.format = 32;
+    const long donnees[5] = {a, b, c, d, e};
+    std::copy(donnees, donnees + 5, ev.xclient.data.l);
+    XSendEvent(_xwin.display, DefaultRootWindow(_xwin.display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+}
+
+// Withdraws the window. A window manager is first asked to end its full screen, if it
+// shows it so, as some ignore the size asked of a window they think full screen, even
+// unmapped; then, once it has let the window go, what is set for the next map cannot be
+// undone by its unmanaging. A window mapped by another client, as the library's hidden
+// one can be, is withdrawn too, so that the library's mode set sees it mapped anew.
+static void retire(const Gestionnaire &g) {
+    XLOCK();
+    const bool plein = g.plein && montre_plein();
+    if (plein) demande("_NET_WM_STATE", 0, static_cast<long>(atome("_NET_WM_STATE_FULLSCREEN")), 0, 1, 0);
+    XUNLOCK();
+    if (plein) attend(montre_plein);
+    XLOCK();
+    XWithdrawWindow(_xwin.display, _xwin.wm_window, _xwin.screen);
+    XSync(_xwin.display, False);
+    XUNLOCK();
+    if (g.plein) attend(gere);
+}
+
+// The index of monitor m among RandR's, which is the order window managers number
+// monitors in (the Xinerama one); -1 if it is not among them.
+static int indice(const Zone &m) {
+    Zone liste[16];
+    const int n = moniteurs(liste, 16);
+    for (int i = 0; i < n; i++)
+        if (liste[i].x == m.x && liste[i].y == m.y && liste[i].largeur == m.largeur &&
+            liste[i].hauteur == m.hauteur)
+            return i;
+    return -1;
+}
+
+// Before the map: the state the window manager reads when it takes the window (an
+// empty list for a window, not none, which some read as "as before"), and where the
+// window stands, on the monitor it is to cover.
+static void annonce(const Zone *plein) {
+    const long f = static_cast<long>(atome("_NET_WM_STATE_FULLSCREEN"));
+    XLOCK();
+    XChangeProperty(_xwin.display, _xwin.wm_window, atome("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&f), plein ? 1 : 0);
+    if (plein) XMoveWindow(_xwin.display, _xwin.wm_window, plein->x, plein->y);
+    XUNLOCK();
+}
+
+// After the map, a window manager is asked again, as one may have read the window
+// before its state was set, and full screen is moved onto its monitor, which one that
+// placed the window elsewhere follows, and named where the manager can be told. Without
+// a manager, the window is raised and given the keyboard, which no one else would give it.
+static void confirme(const Zone *plein, const Gestionnaire &g) {
+    const int i = plein && g.moniteurs ? indice(*plein) : -1;
+    XLOCK();
+    if (g.plein) {
+        demande("_NET_WM_STATE", plein ? 1 : 0, static_cast<long>(atome("_NET_WM_STATE_FULLSCREEN")), 0, 1, 0);
+        if (plein) XMoveWindow(_xwin.display, _xwin.wm_window, plein->x, plein->y);
+        if (i >= 0) demande("_NET_WM_FULLSCREEN_MONITORS", i, i, i, i, 1);
+    } else {
+        XWindowAttributes a;
+        XRaiseWindow(_xwin.display, _xwin.wm_window);
+        if (XGetWindowAttributes(_xwin.display, _xwin.wm_window, &a) && a.map_state == IsViewable)
+            XSetInputFocus(_xwin.display, _xwin.wm_window, RevertToPointerRoot, CurrentTime);
+    }
+    XFlush(_xwin.display);
+    XUNLOCK();
+}
+
+int pose_mode(int largeur, int hauteur, const Zone *plein) {
+    if (!_xwin.display) return set_gfx_mode(GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
+    XLOCK();
+    const Gestionnaire g = gestionnaire();
+    XUNLOCK();
+    retire(g);
+    annonce(plein);
+    const int r = set_gfx_mode(GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
+    if (r == 0) confirme(plein, g);
+    return r;
+}
+
+bool video_commutee() { return false; }
+
+// The picture's window is viewable only while every window it stands in is mapped;
+// a desktop that minimises a window may also leave it mapped and say so in its state.
+bool ecran_cache() {
+    if (!_xwin.display) return false;
+    XWindowAttributes a;
+    long etats[16];
+    XLOCK();
+    bool cache = !XGetWindowAttributes(_xwin.display, _xwin.window, &a) || a.map_state != IsViewable;
+    const int n = cache ? 0 : propriete(_xwin.wm_window, atome("_NET_WM_STATE"), XA_ATOM, etats, 16);
+    cache = cache || contient(etats, n, atome("_NET_WM_STATE_HIDDEN"));
+    XUNLOCK();
+    return cache;
+}
