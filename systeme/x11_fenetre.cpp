@@ -81,6 +81,14 @@ static bool montre_plein() {
     return contient(etats, n, atome("_NET_WM_STATE_FULLSCREEN"));
 }
 
+// The keyboard goes elsewhere than to our window.
+static bool sans_clavier() {
+    Window w;
+    int retour;
+    XGetInputFocus(_xwin.display, &w, &retour);
+    return w != _xwin.wm_window && w != _xwin.window;
+}
+
 // Waits, a quarter of a second at most, until encore() is false.
 static void attend(bool (*encore)()) {
     for (int i = 0; i < 250; i++) {
@@ -176,8 +184,10 @@ int pose_mode(int largeur, int hauteur, const Zone *plein) {
     retire(g);
     annonce(plein);
     const int r = set_gfx_mode(GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
-    if (r == 0) confirme(plein, g);
-    return r;
+    if (r != 0) return r;
+    confirme(plein, g);
+    attend(sans_clavier);  // a key typed once the picture shows must reach it
+    return 0;
 }
 
 bool video_commutee() { return false; }
