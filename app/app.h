@@ -26,10 +26,9 @@ void rythme();   // re-installs temps with the current delta (only once the time
 // One frame is entrees, cadence, dessiner, presenter, in this order; the last two
 // only when entrees or cadence says the picture may have changed, and it can be seen.
 bool entrees();    // key actions, key history, mouse painting; true when the picture may have
-                   // changed: a key is down, was down at the last input stage or went down or up
-                   // since, the pointer or its buttons differ from the last input stage, painting
-                   // changed a cell, or the display came back from a switch away
+                   // changed: a key acted, or went down or up since the last input stage, the
+                   // pointer or its buttons differ from the last input stage, painting changed a
+                   // cell, or the display came back from a switch away
 bool cadence();    // at most one generation, when running and the timer has ticked; true if one ran
-void touche_frappee(int scancode);  // keyboard callback: notes that a key went down or up
 void oublie_entrees();  // the input stage forgets the pointer and keys it last read (tests start afresh)
 void dessiner();   // clear, cell layer, overlay, all into buffer; presenter (ecran.h) follows

@@ -11,29 +11,22 @@ int akey[KEY_MAX];
 int gui;
 int souris_x, souris_y;
 
-enum { CODES = 128, AILLEURS = -1000 };  // scancodes are 7 bits; AILLEURS: no picture pixel
+enum { AILLEURS = -1000, APPUIS_MAX = 256 };  // AILLEURS: no picture pixel
 
-// Written by the keyboard callback, in the library's input thread, read by the stage.
-static std::atomic<int> frappe{0};           // 1: a key went down or up since the last input stage
-static std::atomic<bool> appuyee[CODES];     // each key went down since the last input stage
-static bool enfoncee[CODES];                 // each key as the callback last saw it (callback only)
-
-static bool touche_avant;           // a key was down at the last input stage
 static int avant_x = -1, avant_y = -1, avant_b = -1;  // the pointer and buttons the last input
                                                        // stage read; none at first, so the first
                                                        // stage asks for a picture
 static bool bouton_retenu;          // a button held across a change of the screen: it paints
                                     // nothing until released
-static bool majuscule;              // a shift key was down when the stage began: digits toggle births
 
-static void vitesse(int pas) {
+static void vitesse(int pas, bool) {
     delta += pas;
     if (delta <= 9) delta = 10;
     if (delta > 500) delta = 500;
     rythme();
 }
 
-static void chiffre(int n) { majuscule ? bascule_vie(n) : bascule_survie(n); }
+static void chiffre(int n, bool majuscule) { majuscule ? bascule_vie(n) : bascule_survie(n); }
 
 // Every key the program binds, in the order they are tested (F6 after F5: pause
 // wins): each acts once per press (edge-triggered, its state kept in akey) or in
@@ -42,24 +35,24 @@ enum Declenche { UNE_FOIS, TENUE };
 struct Touche {
     int code;
     Declenche quand;
-    void (*action)(int);
-    int valeur;  // handed to action
+    void (*action)(int valeur, bool majuscule);  // majuscule: a shift key was down when it went down
+    int valeur;
 };
 static const Touche touches[] = {
     {KEY_LEFT, UNE_FOIS, vitesse, -10},
     {KEY_RIGHT, UNE_FOIS, vitesse, +10},
-    {KEY_F1, TENUE, [](int) { reset(); }, 0},
-    {KEY_F2, UNE_FOIS, [](int) { hazard(); }, 0},
-    {KEY_F3, TENUE, [](int) { initconway(); }, 0},
-    {KEY_F4, UNE_FOIS, [](int) { reglehazard(); }, 0},
-    {KEY_F5, TENUE, [](int) { vie = 1; }, 0},
-    {KEY_F6, TENUE, [](int) { vie = 0; }, 0},
-    {KEY_F7, TENUE, [](int) { plein(); }, 0},
-    {KEY_F8, UNE_FOIS, [](int) { inverse(); }, 0},
-    {KEY_ENTER, UNE_FOIS, [](int) { photo(), vivre(); }, 0},
-    {KEY_E, UNE_FOIS, [](int) { cycle_etats(); }, 0},
-    {KEY_T, UNE_FOIS, [](int) { bascule_tore(); }, 0},
-    {KEY_SPACE, UNE_FOIS, [](int) { gui = !gui; }, 0},
+    {KEY_F1, TENUE, [](int, bool) { reset(); }, 0},
+    {KEY_F2, UNE_FOIS, [](int, bool) { hazard(); }, 0},
+    {KEY_F3, TENUE, [](int, bool) { initconway(); }, 0},
+    {KEY_F4, UNE_FOIS, [](int, bool) { reglehazard(); }, 0},
+    {KEY_F5, TENUE, [](int, bool) { vie = 1; }, 0},
+    {KEY_F6, TENUE, [](int, bool) { vie = 0; }, 0},
+    {KEY_F7, TENUE, [](int, bool) { plein(); }, 0},
+    {KEY_F8, UNE_FOIS, [](int, bool) { inverse(); }, 0},
+    {KEY_ENTER, UNE_FOIS, [](int, bool) { photo(), vivre(); }, 0},
+    {KEY_E, UNE_FOIS, [](int, bool) { cycle_etats(); }, 0},
+    {KEY_T, UNE_FOIS, [](int, bool) { bascule_tore(); }, 0},
+    {KEY_SPACE, UNE_FOIS, [](int, bool) { gui = !gui; }, 0},
     {KEY_0, UNE_FOIS, chiffre, 0},
     {KEY_1, UNE_FOIS, chiffre, 1},
     {KEY_2, UNE_FOIS, chiffre, 2},
@@ -69,41 +62,36 @@ static const Touche touches[] = {
     {KEY_6, UNE_FOIS, chiffre, 6},
     {KEY_7, UNE_FOIS, chiffre, 7},
     {KEY_8, UNE_FOIS, chiffre, 8},
-    {KEY_F10, UNE_FOIS, [](int) { zoom_suivant(); }, 0},
-    {KEY_F11, UNE_FOIS, [](int) { bascule_ecran(); }, 0},
-    {KEY_ESC, UNE_FOIS, [](int) { demande_fin(0); }, 0},
+    {KEY_F10, UNE_FOIS, [](int, bool) { zoom_suivant(); }, 0},
+    {KEY_F11, UNE_FOIS, [](int, bool) { bascule_ecran(); }, 0},
+    {KEY_ESC, UNE_FOIS, [](int, bool) { demande_fin(0); }, 0},
 };
 
-// A press of a key already down is the keyboard's auto-repeat, not a press.
-void touche_frappee(int scancode) {
-    const int k = scancode & 0x7f;
-    const bool bas = !(scancode & 0x80);
-    if (bas && !enfoncee[k]) appuyee[k].store(true);
-    enfoncee[k] = bas;
-    frappe.store(1);
-}
-END_OF_FUNCTION(touche_frappee)
+static bool majuscule() { return key[KEY_LSHIFT] || key[KEY_RSHIFT] || tenue(KEY_LSHIFT) || tenue(KEY_RSHIFT); }
 
-// One look at the keys, before any action: each key is down now, or went down since
-// the last stage (even if up again, or down only while the last stage was acting).
-// A key acts on a press, and while held if it is a level key; an edge key is recorded
-// as handled (akey) from its press until it is seen up, so it acts once per press
-// whether the callback or the look saw the press first. Without the callback (no
-// keyboard driver) the look alone tells the presses.
-static void actions() {
+// One look at the keys held, before the presses are taken: a press between the two
+// is taken now or in the next stage, never twice. A key acts on each press the record
+// holds for it, with the shift keys as they were then, and while held if it is a level
+// key; an edge key is recorded as handled (akey) from its press until it is seen up, so
+// that a press seen only as a key held, as without a keyboard driver, acts once too.
+// True when any key acted.
+static bool actions() {
     constexpr std::size_t n = std::size(touches);
-    bool bas[n], appui[n];
-    for (std::size_t i = 0; i < n; i++) {
-        bas[i] = key[touches[i].code] != 0;  // key first: a press between the two is caught by appui
-        appui[i] = appuyee[touches[i].code].exchange(false);
-    }
-    majuscule = key[KEY_LSHIFT] || key[KEY_RSHIFT];
+    bool bas[n];
+    for (std::size_t i = 0; i < n; i++) bas[i] = key[touches[i].code] || tenue(touches[i].code);
+    Appui vus[APPUIS_MAX];
+    const int nvus = appuis(vus, APPUIS_MAX);
+    bool agi = false;
     for (std::size_t i = 0; i < n; i++) {
         const Touche &t = touches[i];
-        if (appui[i] || (bas[i] && (t.quand == TENUE || !akey[t.code]))) t.action(t.valeur);
+        bool appui = false;
+        for (int j = 0; j < nvus && !(appui && t.quand == TENUE); j++)
+            if (vus[j].code == t.code) t.action(t.valeur, vus[j].majuscule), appui = true;
+        if (!appui && bas[i] && (t.quand == TENUE || !akey[t.code])) t.action(t.valeur, majuscule()), appui = true;
+        if (t.quand == UNE_FOIS) akey[t.code] = bas[i] || appui;
+        agi = agi || appui;
     }
-    for (std::size_t i = 0; i < n; i++)
-        if (touches[i].quand == UNE_FOIS) akey[touches[i].code] = bas[i] || appui[i];
+    return agi;
 }
 
 // The input stage reads the pointer once, so the bounds hold for the cell that is
@@ -124,17 +112,9 @@ static bool curseur_visible(int x, int y) {
     return x >= -2 && y >= -2 && x < LARGEUR + 2 && y < HAUTEUR + 2;
 }
 
-static bool une_touche() {
-    for (int k = 1; k < KEY_MAX; k++)
-        if (key[k]) return true;
-    return false;
-}
-
 void oublie_entrees() {
-    frappe.store(0);
-    for (auto &a : appuyee) a.store(false);
-    for (bool &e : enfoncee) e = false;
-    touche_avant = bouton_retenu = false;
+    oublie_clavier();
+    bouton_retenu = false;
     avant_x = avant_y = avant_b = -1;
     for (int &a : akey) a = 0;
 }
@@ -152,17 +132,16 @@ bool entrees() {
     if (keyboard_needs_poll()) poll_keyboard();
     if (mouse_needs_poll()) poll_mouse();
     const bool montre = surveille_ecran();
-    actions();
+    const bool agi = actions();
     lit_pointeur();
     const int b = mouse_b;
     if (ecran_replace()) bouton_retenu = true;  // a button held now was pressed over another screen
     if (b == 0) bouton_retenu = false;
     const bool peint = !bouton_retenu && souris(souris_x, souris_y, b);
-    const bool touche = une_touche(), frappee = frappe.exchange(0), revenu = ecran_revenu();
+    const bool frappee = touche_bougee(), revenu = ecran_revenu();
     const bool bouge = (souris_x != avant_x || souris_y != avant_y) &&
                        (curseur_visible(souris_x, souris_y) || curseur_visible(avant_x, avant_y));
-    const bool change = peint || touche || touche_avant || frappee || revenu || montre || bouge || b != avant_b;
-    touche_avant = touche;
+    const bool change = agi || peint || frappee || revenu || montre || bouge || b != avant_b;
     avant_x = souris_x, avant_y = souris_y, avant_b = b;
     return change;
 }

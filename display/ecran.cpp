@@ -425,6 +425,7 @@ static int essaie(const Zone *plein, int largeur, int hauteur, int z) {
     const int r = pose_mode(largeur, hauteur, plein);
     set_color_depth(16);
     if (r != 0) return -1;
+    remove_display_switch_callback(retour_ecran);  // where the mode set kept it, it is there once
     set_display_switch_callback(SWITCH_IN, retour_ecran);
     clear_bitmap(screen);
     place_image(SCREEN_W, SCREEN_H, z, bitmap_color_depth(screen));

@@ -106,6 +106,31 @@ bool fenetres_perdues();
 // program, if one did.
 void rapport_systeme();
 
+// The press record (clavier.cpp), which the keyboard callback writes in the library's
+// input thread and the input stage reads. A press: its key, and whether a shift key
+// was down when it went down.
+struct Appui {
+    int code;
+    bool majuscule;
+};
+// The keyboard callback (keyboard_lowlevel_callback): a key went down, or up (bit 7).
+// A press of a key already held is its auto-repeat, and is not recorded.
+void touche_frappee(int scancode);
+// Called by a port while the program changes its screen, from the library's input thread:
+// clavier_part as the keyboard goes away, before the library reports every key released;
+// clavier_revient once it is back, bas[k] telling each key held now. The keys held
+// across stay held, their auto-repeat is still auto-repeat, and a key that went down
+// meanwhile is a press.
+void clavier_part();
+void clavier_revient(const bool *bas);
+// Called by the input stage: the presses recorded since it last asked, in order, at most
+// max of them, and how many; whether a key is held; whether any went down or up since it
+// last asked. oublie_clavier: the record forgets everything (tests start afresh).
+int appuis(Appui *dest, int max);
+bool tenue(int code);
+bool touche_bougee();
+void oublie_clavier();
+
 // Called by the start-up and the screen when the program cannot go on: leaves the
 // library, then says why on standard error, with the library's own reason. Returns 1,
 // the exit status.

@@ -81,12 +81,69 @@ static bool montre_plein() {
     return contient(etats, n, atome("_NET_WM_STATE_FULLSCREEN"));
 }
 
-// The keyboard goes elsewhere than to our window.
-static bool sans_clavier() {
+// An invisible window of ours that holds the keyboard while the program's window is
+// withdrawn and mapped anew, so that a key typed meanwhile reaches the program, not
+// whatever window the desktop would give the keyboard to; made at the first mode set.
+static Window garde = None;
+static std::atomic<bool> changement{false};  // the screen is being changed, and had the keyboard
+
+static Window clavier() {
     Window w;
     int retour;
     XGetInputFocus(_xwin.display, &w, &retour);
+    return w;
+}
+
+// The keyboard goes elsewhere than to the program's window.
+static bool sans_clavier() {
+    const Window w = clavier();
     return w != _xwin.wm_window && w != _xwin.window;
+}
+
+static void donne_clavier(Window w) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(_xwin.display, w, &a) && a.map_state == IsViewable)
+        XSetInputFocus(_xwin.display, w, RevertToPointerRoot, CurrentTime);
+}
+
+// The library's display-switch callbacks, in its input thread: the library reports every
+// key released when its window loses the keyboard, and not again held when it gets it
+// back. Around a change the record keeps the keys held across, asking the server which
+// keys are down once the keyboard is back.
+static void clavier_sort() {
+    if (changement.load()) clavier_part();
+}
+
+static void clavier_rentre() {
+    if (!changement.exchange(false)) return;
+    char carte[32];
+    bool bas[128] = {};
+    XQueryKeymap(_xwin.display, carte);
+    for (int code = 8; code < 256; code++) {
+        const int k = _xwin.keycode_to_scancode[code];
+        if ((carte[code / 8] >> (code % 8) & 1) && k > 0 && k < 128) bas[k] = true;
+    }
+    clavier_revient(bas);
+}
+
+static void fais_garde() {
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.event_mask = KeyPressMask | KeyReleaseMask;
+    garde = XCreateWindow(_xwin.display, DefaultRootWindow(_xwin.display), -10, -10, 1, 1, 0, 0, InputOnly,
+                          CopyFromParent, CWOverrideRedirect | CWEventMask, &a);
+    XMapWindow(_xwin.display, garde);
+    set_display_switch_callback(SWITCH_OUT, clavier_sort);
+    set_display_switch_callback(SWITCH_IN, clavier_rentre);
+}
+
+// Before a change, the keyboard goes to the invisible window, if the program had it.
+static void garde_clavier() {
+    if (garde == None) fais_garde();
+    const Window w = clavier();
+    if (w != _xwin.wm_window && w != _xwin.window && w != garde) return;
+    changement.store(true);
+    donne_clavier(garde);
 }
 
 // Waits, a quarter of a second at most, until encore() is false.
@@ -167,10 +224,8 @@ static void confirme(const Zone *plein, const Gestionnaire &g) {
         if (plein) XMoveWindow(_xwin.display, _xwin.wm_window, plein->x, plein->y);
         if (i >= 0) demande("_NET_WM_FULLSCREEN_MONITORS", i, i, i, i, 1);
     } else {
-        XWindowAttributes a;
         XRaiseWindow(_xwin.display, _xwin.wm_window);
-        if (XGetWindowAttributes(_xwin.display, _xwin.wm_window, &a) && a.map_state == IsViewable)
-            XSetInputFocus(_xwin.display, _xwin.wm_window, RevertToPointerRoot, CurrentTime);
+        donne_clavier(_xwin.wm_window);
     }
     XFlush(_xwin.display);
     XUNLOCK();
@@ -180,6 +235,7 @@ int pose_mode(int largeur, int hauteur, const Zone *plein) {
     if (!_xwin.display) return set_gfx_mode(GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
     XLOCK();
     const Gestionnaire g = gestionnaire();
+    garde_clavier();
     XUNLOCK();
     retire(g);
     annonce(plein);
@@ -187,6 +243,9 @@ int pose_mode(int largeur, int hauteur, const Zone *plein) {
     if (r != 0) return r;
     confirme(plein, g);
     attend(sans_clavier);  // a key typed once the picture shows must reach it
+    XLOCK();
+    if (clavier() == garde) donne_clavier(_xwin.wm_window);  // no window manager gave it back
+    XUNLOCK();
     return 0;
 }
 
