@@ -23,6 +23,7 @@ void rythme() {
 }
 
 int demarrer() {
+    prepare_signaux();
     prepare_systeme();
     if (allegro_init() != 0) {
         std::fprintf(stderr,

@@ -266,8 +266,8 @@ AVX2 static void prepare_calcul(int profondeur, const int *g8) {
 // Z: the zoom, known when compiling (1 to 4), or 0 for any other.
 template <typename T, int Z> AVX2 static void ligne_rapide(T *d, const T *c, int pixels) {
     const int z = Z ? Z : zoom, n = pixels * z;
-    const int h = static_cast<int>((W - reinterpret_cast<uintptr_t>(d) / sizeof(T) % W) % W);
-    for (int i = 0; i < h; i++) d[i] = c[i / z];
+    const int h = std::min(n, static_cast<int>((W - reinterpret_cast<uintptr_t>(d) / sizeof(T) % W) % W));
+    for (int i = 0; i < h; i++) d[i] = c[i / z];  // a line shorter than that has no vector
     const int vecteurs = (n - h) / W;
     T *o = d + h;
     const T *s = c;

@@ -1,8 +1,9 @@
 // The platform layer: what the program asks of the desktop beyond the library's
-// portable calls. One source file per port, chosen by the build (x11.cpp, windows.cpp);
-// commun.cpp holds what they share. It includes nothing of the program's other folders.
-// sortie is written by the signal handlers, the close-button callback and the X error
-// handler, and read by the loop.
+// portable calls. Each port is chosen by the build (x11.cpp and x11_fenetre.cpp with
+// posix.cpp, or windows.cpp); commun.cpp and clavier.cpp hold what they share. It
+// includes nothing of the program's other folders. sortie is written by the signal
+// handling, the close-button callback, the X error handler and the input stage
+// (Escape), and read by the loop.
 #pragma once
 
 #include <atomic>
@@ -17,18 +18,23 @@ struct Zone {
     int x, y, largeur, hauteur;
 };
 
-// Called by the start-up before allegro_init: from then on SIGINT, SIGTERM and SIGHUP
-// ask the program to end (signal_de_fin), whatever the library does meanwhile; on
-// X11 the window's title, class (WM_CLASS) and icon, which allegro_init uses.
+// Called by the start-up first: from then on SIGINT, SIGTERM and SIGHUP ask the program
+// to end (signal_de_fin), whatever the library does meanwhile and even while the display
+// does not answer; SIGQUIT keeps its default action; a note written on a closed
+// standard error is skipped (SIGPIPE). Windows: SIGINT and SIGTERM.
+void prepare_signaux();
+
+// Called by the start-up before allegro_init: on X11 the window's title, class
+// (WM_CLASS) and icon, which allegro_init uses.
 void prepare_systeme();
 
-// Called by the start-up right after allegro_init. Signals, the close button and
-// X errors set sortie from the library's threads; a lost X display ends the process
+// Called by the start-up right after allegro_init. The close button and X errors set
+// sortie from the library's threads; a lost X display ends the process
 // (status 1) from the thread that met it; a key held down is reported pressed once,
 // however long the X server's auto-repeat goes on; Windows sleeps by the millisecond.
 void ecoute_systeme();
 
-// Called by the ports' handlers of SIGINT, SIGTERM and SIGHUP: the first asks the loop
+// Called by the ports' handling of SIGINT, SIGTERM and SIGHUP: the first asks the loop
 // to end with 128 + n (sortie); a second before the loop acted, or any once the
 // shutdown began, ends the process at once with 128 + n.
 void signal_de_fin(int n);

@@ -47,10 +47,12 @@ static void signal_recu(int n) {
     signal_de_fin(n);
 }
 
-void prepare_systeme() {
+void prepare_signaux() {
     std::signal(SIGINT, signal_recu);
     std::signal(SIGTERM, signal_recu);
 }
+
+void prepare_systeme() {}
 
 // Windows wakes sleeping threads every 15.6 ms unless asked for 1 ms: the 10 ms
 // timer and the loop's rest need it.

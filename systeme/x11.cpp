@@ -1,7 +1,7 @@
-// The X11 port: signals, X errors and the loss of the display, the window's name
-// and icon, the pointer, and the probes of the screen (x11_fenetre.cpp: its modes).
+// The X11 port: X errors and the loss of the display, the window's name and icon,
+// the pointer, and the probes of the screen (x11_fenetre.cpp: its modes; posix.cpp:
+// the signals).
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -23,22 +23,6 @@ extern void *allegro_icon;  // the library's, read when it creates its window; n
 
 static std::atomic<int> erreur_x{0}, requete_x{0};  // the first X error: its code and request
 
-// The signals held back while the library starts: those that end the program, and
-// SIGQUIT, whose default action (a stop with a core) must never meet the library's handler.
-static sigset_t signaux() {
-    sigset_t s;
-    sigemptyset(&s);
-    for (int n : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&s, n);
-    return s;
-}
-
-static void ecoute_signaux() {
-    struct sigaction a = {};
-    a.sa_handler = signal_de_fin;
-    sigemptyset(&a.sa_mask);
-    for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaction(n, &a, nullptr);
-}
-
 // Xlib ends the process once this returns, through exit and the library's
 // shutdown, which waits on the lost connection and aborts. Leave at once instead.
 static int affichage_perdu(Display *) {
@@ -59,14 +43,7 @@ static int erreur_protocole(Display *, XErrorEvent *e) {
 
 // allegro_init creates the managed window with its title, class and icon: the
 // project's must be in place before, as later they would reach only the inner window.
-// It also puts its own handlers on SIGINT, SIGTERM and SIGQUIT, which shut the library
-// down from inside the signal and abort, and starts a thread: until ecoute_systeme puts
-// the program's handlers back, these signals wait, blocked in this thread and in every
-// thread started meanwhile.
 void prepare_systeme() {
-    ecoute_signaux();
-    const sigset_t s = signaux();
-    pthread_sigmask(SIG_BLOCK, &s, nullptr);
     xwin_set_window_name("vorplane", "vorplane");
     allegro_icon = const_cast<char **>(icone_xpm);
 }
@@ -80,15 +57,10 @@ static void icone_ewmh() {
                     static_cast<int>(valeurs.size()));
 }
 
-// A signal that came during allegro_init arrives once unblocked. The server's
-// auto-repeat sends a release and a press together, which the library passes on as a
-// new press unless both come in one batch of events: asked to, the server sends only
-// the presses.
+// The server's auto-repeat sends a release and a press together, which the library
+// passes on as a new press unless both come in one batch of events: asked to, the
+// server sends only the presses.
 void ecoute_systeme() {
-    ecoute_signaux();
-    std::signal(SIGQUIT, SIG_DFL);
-    const sigset_t s = signaux();
-    pthread_sigmask(SIG_UNBLOCK, &s, nullptr);
     LOCK_VARIABLE(sortie);
     LOCK_FUNCTION(fermeture);
     set_close_button_callback(fermeture);

@@ -103,14 +103,16 @@ void chaque_pixel(std::mt19937 &g, int largeur, int hauteur, int z, int profonde
 }
 
 // For every zoom kernel, both depths, screens whose lines start at every alignment
-// (odd widths, odd offsets), and screens smaller than the picture.
+// (odd widths, odd offsets), and screens smaller than the picture, down to one pixel wide.
 TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
     const struct {
         int largeur, hauteur, z, profondeur;
     } cas[] = {{1366, 768, 1, 32}, {1921, 1081, 2, 32}, {1920, 1440, 3, 32}, {3840, 2160, 4, 32},
                {3203, 2401, 5, 32}, {1280, 960, 2, 32},  {1366, 768, 1, 16},  {1922, 1080, 2, 16},
                {1927, 1440, 3, 16}, {2563, 1925, 4, 16}, {640, 480, 1, 32},  {320, 240, 1, 32},
-               {601, 401, 1, 16},   {639, 481, 1, 32}};
+               {601, 401, 1, 16},   {639, 481, 1, 32}, {1, 300, 1, 32}, {2, 9, 1, 16}, {3, 300, 1, 32},
+               {3, 300, 1, 16},     {4, 7, 1, 32},    {5, 5, 1, 16},    {6, 480, 1, 32}, {7, 3, 1, 16},
+               {8, 40, 1, 32}};
     std::mt19937 g(7);
     const int natif = simd;
     for (int k : noyaux())

@@ -341,14 +341,25 @@ def desktop(program, glyphs):
             s.ends(status, "signal %d" % sig)
             check(s.output() == "", "output after signal %d: %r" % (sig, s.output()))
             signalled_at_start(s, program)
-    with Session(program) as s:  # the X server frozen: a second Ctrl-C ends the program at once
-        os.kill(s.xvfb.pid, signal.SIGSTOP)
+    with Session(program) as s:  # the X server frozen: a second Ctrl-C ends the program at once,
+        os.kill(s.xvfb.pid, signal.SIGSTOP)  # also one started against it, waiting in its start-up
+        late = subprocess.Popen([program], env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
         try:
-            s.proc.send_signal(signal.SIGINT)
+            time.sleep(0.5)
+            for p in (s.proc, late):
+                p.send_signal(signal.SIGINT)
             time.sleep(0.3)
-            s.proc.send_signal(signal.SIGINT)
+            for p in (s.proc, late):
+                p.send_signal(signal.SIGINT)
             s.ends(130, "two SIGINTs to a program whose X server is frozen", timeout=3)
+            try:
+                check(late.wait(timeout=3) == 130, "status %d after two SIGINTs in a start-up waiting on a frozen "
+                      "X server" % late.returncode)
+            except subprocess.TimeoutExpired:
+                raise Failure("still running after two SIGINTs in a start-up waiting on a frozen X server")
         finally:
+            late.kill()
             os.kill(s.xvfb.pid, signal.SIGCONT)
     with Session(program) as s:
         s.xvfb.terminate()
