@@ -11,7 +11,7 @@ int akey[KEY_MAX];
 int gui;
 int souris_x, souris_y;
 
-enum { AILLEURS = -1000, APPUIS_MAX = 256 };  // AILLEURS: no picture pixel
+enum { AILLEURS = -1000 };  // no picture pixel
 
 static int avant_x = -1, avant_y = -1, avant_b = -1;  // the pointer and buttons the last input
                                                        // stage read; none at first, so the first
@@ -67,29 +67,30 @@ static const Touche touches[] = {
     {KEY_ESC, UNE_FOIS, [](int, bool) { demande_fin(0); }, 0},
 };
 
-static bool majuscule() { return key[KEY_LSHIFT] || key[KEY_RSHIFT] || tenue(KEY_LSHIFT) || tenue(KEY_RSHIFT); }
-
-// One look at the keys held, before the presses are taken: a press between the two
-// is taken now or in the next stage, never twice. A key acts on each press the record
-// holds for it, with the shift keys as they were then, and while held if it is a level
-// key; an edge key is recorded as handled (akey) from its press until it is seen up, so
-// that a press seen only as a key held, as without a keyboard driver, acts once too.
-// True when any key acted.
+// One look at the keys, before any action: the keys held, then the presses counted
+// since the last stage (a press between the two is taken now or in the next stage,
+// never twice; one during an action, in the next stage). An edge key acts once for each
+// press, with the shift keys as they were then; a level key acts once in a stage where
+// it was pressed or is held. An edge key is recorded as handled (akey) from its press
+// until it is seen up, so that a press seen only as a key held, as without a keyboard
+// driver, acts once too. True when any key acted.
 static bool actions() {
     constexpr std::size_t n = std::size(touches);
     bool bas[n];
+    int fois[n][2];
     for (std::size_t i = 0; i < n; i++) bas[i] = key[touches[i].code] || tenue(touches[i].code);
-    Appui vus[APPUIS_MAX];
-    const int nvus = appuis(vus, APPUIS_MAX);
+    for (std::size_t i = 0; i < n; i++) fois[i][0] = appuis(touches[i].code, false), fois[i][1] = appuis(touches[i].code, true);
+    const bool maj = majuscule();
     bool agi = false;
     for (std::size_t i = 0; i < n; i++) {
         const Touche &t = touches[i];
-        bool appui = false;
-        for (int j = 0; j < nvus && !(appui && t.quand == TENUE); j++)
-            if (vus[j].code == t.code) t.action(t.valeur, vus[j].majuscule), appui = true;
-        if (!appui && bas[i] && (t.quand == TENUE || !akey[t.code])) t.action(t.valeur, majuscule()), appui = true;
+        const bool appui = fois[i][0] + fois[i][1] > 0;
+        if (t.quand == TENUE && (appui || bas[i])) fois[i][0] = 1, fois[i][1] = 0;
+        if (t.quand == UNE_FOIS && !appui && bas[i] && !akey[t.code]) fois[i][maj] = 1;
+        for (int m = 0; m < 2; m++)
+            for (int k = 0; k < fois[i][m]; k++) t.action(t.valeur, m == 1);
         if (t.quand == UNE_FOIS) akey[t.code] = bas[i] || appui;
-        agi = agi || appui;
+        agi = agi || fois[i][0] + fois[i][1] > 0;
     }
     return agi;
 }

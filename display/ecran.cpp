@@ -23,6 +23,8 @@
 #include <allegro/internal/aintern.h>  // the library's colour conversion blitter
 
 const char SANS_MODE[] = "cannot set a 640x480 16-bit mode, full screen or windowed";
+static bool veut_plein;             // the mode asked for is full screen (at start, and F11): a
+                                    // window stands in while a monitor cannot take it
 static bool ecran_plein;            // the mode now set is full screen, not a window
 static int zoom = 1;                // each picture pixel is a zoom x zoom block of the screen
 static int gauche, haut;            // the picture's top-left corner on the screen
@@ -476,9 +478,13 @@ static bool moniteur(bool du_pointeur, Zone *m) {
     return true;
 }
 
+// The largest side of a full screen: the library's frame for a larger one overflows.
+enum { COTE_MAX = 16384 };
+
 // Full screen: where it is a video mode of its own, 640x480 and nothing else. Else the
 // monitor that holds the pointer, at its own size, the picture at the largest zoom that
-// fits it (or as chosen), centred.
+// fits it (or as chosen), centred. A monitor smaller than the picture, or larger than the
+// library can cover, has none: a window shows what it can.
 static int mode_plein() {
     Zone m{0, 0, LARGEUR, HAUTEUR};
     if (video_commutee()) {
@@ -486,7 +492,7 @@ static int mode_plein() {
         plus_grand = 1;
     } else {
         moniteur(true, &m);
-        if (m.largeur < LARGEUR || m.hauteur < HAUTEUR) return -1;  // a window shows what it can
+        if (m.largeur < LARGEUR || m.hauteur < HAUTEUR || m.largeur > COTE_MAX || m.hauteur > COTE_MAX) return -1;
         const int tient = zoom_max(m.largeur, m.hauteur, true);
         if (essaie(&m, m.largeur, m.hauteur, choisi(choix_plein, tient)) != 0) return -1;
         plus_grand = tient;
@@ -495,16 +501,21 @@ static int mode_plein() {
     return 0;
 }
 
-// A window 640z x 480z, z as chosen, else the largest within 90 % of the monitor it
-// goes on: the one the screen stands on now, or at start the pointer's. On a monitor
-// smaller than the picture, a window of its size shows the middle of the picture;
-// the user is told so once.
+// A window 640z x 480z on monitor m, z as chosen, else the largest within 90 % of it;
+// on a monitor smaller than the picture, a window of its size, which shows its middle.
+static void fenetre_sur(const Zone &m, int *w, int *h, int *z) {
+    *z = choisi(choix_fenetre, zoom_max(m.largeur, m.hauteur, false));
+    *w = std::min<int>(LARGEUR * *z, m.largeur), *h = std::min<int>(HAUTEUR * *z, m.hauteur);
+}
+
+// The window on the monitor it goes on: the one the screen stands on now, or at start
+// the pointer's. Where it shows only the middle of the picture, the user is told so once.
 static int mode_fenetre() {
     Zone m{0, 0, LARGEUR, HAUTEUR};
     moniteur(false, &m);
     plus_grand = zoom_max(m.largeur, m.hauteur, false);
-    const int z = choisi(choix_fenetre, plus_grand);
-    const int w = std::min<int>(LARGEUR * z, m.largeur), h = std::min<int>(HAUTEUR * z, m.hauteur);
+    int w, h, z;
+    fenetre_sur(m, &w, &h, &z);
     if (essaie(nullptr, w, h, z) != 0) return -1;
     static bool dit;
     if ((w < LARGEUR || h < HAUTEUR) && !dit) {
@@ -535,16 +546,22 @@ static void accorde(bool pointe, int x, int y) {
         accorde_pointeur(-1, -1);
 }
 
+// Full screen if asked and it can be had, else a window at the zoom chosen, else the
+// plain 640x480 window (or the screen's size), should a zoomed one be refused.
+static bool ouvre(bool plein) {
+    if ((plein && mode_plein() == 0) || mode_fenetre() == 0) return true;
+    choix_fenetre = 1;
+    return mode_fenetre() == 0;
+}
+
 int ouvre_ecran() {
     LOCK_VARIABLE(revenu);
     LOCK_VARIABLE(a_refaire);
     LOCK_FUNCTION(retour_ecran);
     set_color_depth(16);
     fenetre_initiale(LARGEUR, HAUTEUR);
-    if (mode_plein() != 0 && mode_fenetre() != 0) {
-        choix_fenetre = 1;  // the plain 640x480 window, if a zoomed one was refused
-        if (mode_fenetre() != 0) return -1;
-    }
+    veut_plein = true;
+    if (!ouvre(true)) return -1;
     accorde(false, 0, 0);
     return 0;
 }
@@ -552,16 +569,16 @@ int ouvre_ecran() {
 // Full screen or a window, everything else kept: the back buffer is a memory bitmap
 // and outlives the mode; the colours are made again should the new mode lay pixels
 // out otherwise; the pointer keeps its cell. If that mode cannot be had, the mode
-// before comes back, and the new one's zoom choice is choix_avant again; without
-// either the program leaves.
+// before comes back, and the new one's zoom choice is choix_avant again; else any
+// window; without one the program leaves.
 static void change(bool plein, int choix_avant) {
     const bool avant = ecran_plein;
-    int x, y;
+    int x = 0, y = 0;
     const bool pointe = sous_pointeur(&x, &y);
     garde_couleurs();
     if (pose(plein) != 0) {
         choix(plein) = choix_avant;
-        if (pose(avant) != 0) std::exit(echec(SANS_MODE));
+        if (pose(avant) != 0 && !ouvre(false)) std::exit(echec(SANS_MODE));
     }
     refait_couleurs();
     accorde(pointe, x, y);
@@ -569,7 +586,8 @@ static void change(bool plein, int choix_avant) {
 
 void bascule_ecran() {
     if (!gfx_driver || fenetres_perdues()) return;
-    change(!ecran_plein, choix(!ecran_plein));
+    veut_plein = !veut_plein;
+    change(veut_plein, choix(veut_plein));
 }
 
 void zoom_suivant() {
@@ -577,7 +595,7 @@ void zoom_suivant() {
     const int avant = choix(ecran_plein);
     choix(ecran_plein) = zoom % plus_grand + 1;
     if (!ecran_plein) return change(false, avant);
-    int x, y;
+    int x = 0, y = 0;
     const bool pointe = sous_pointeur(&x, &y);
     clear_bitmap(screen);
     place_image(SCREEN_W, SCREEN_H, choix_plein, bitmap_color_depth(screen));
@@ -585,9 +603,11 @@ void zoom_suivant() {
 }
 
 // The monitors changed: full screen is set up again on the monitor that holds the
-// pointer, which it keeps within its own. A window is made again only where it no
-// longer fits its monitor, which is also checked when nothing changed, as a window
-// manager or the user may have taken it to a smaller one.
+// pointer, which it keeps within its own, or a window where it no longer can, until it
+// can again. A window asked for is made again wherever it is not the size it would be
+// on its monitor, which is also checked when nothing changed, as a window manager or the
+// user may have taken it to another one: too large for it, or cut off by a monitor that
+// has grown since.
 static bool suit_moniteurs() {
     Zone avant[MONITEURS];
     const int n_avant = n_connus;
@@ -595,8 +615,10 @@ static bool suit_moniteurs() {
     Zone m;
     if (!moniteur(false, &m) || fenetres_perdues()) return false;
     const bool changes = n_connus != n_avant || std::memcmp(avant, connus, n_connus * sizeof(Zone)) != 0;
-    if (ecran_plein ? !changes : zoom <= zoom_max(m.largeur, m.hauteur, false)) return false;
-    change(ecran_plein, choix(ecran_plein));
+    int w, h, z;
+    fenetre_sur(m, &w, &h, &z);
+    if (veut_plein ? !changes : w == SCREEN_W && h == SCREEN_H) return false;
+    change(veut_plein, choix(veut_plein));
     return true;
 }
 

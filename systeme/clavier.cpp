@@ -1,33 +1,26 @@
-// The press record, shared by every port: each key press the keyboard reports, in
-// order, with the shift keys as they were when it went down, kept until the input
-// stage takes it; which keys are held; and the keys held across the program's own
-// changes of screen, when the library reports every key released.
+// The press record, shared by every port: how many times each key went down, counted
+// apart with and without a shift key down at that moment, until the input stage takes
+// them; which keys are held; and the keys held across the program's own changes of
+// screen, when the library reports every key released. Counts cannot overflow as a
+// queue would under a flood of presses.
 #include <allegro.h>
 
 #include "systeme/systeme.h"
 
-enum { CODES = 128, FILE_MAX = 256 };  // scancodes are 7 bits; presses kept between two stages
+enum { CODES = 128 };  // scancodes are 7 bits
 
 // Written by the keyboard callback (the library's input thread), read by the stage.
-static Appui file[FILE_MAX];
-static std::atomic<unsigned> ecrits{0}, lus{0};  // presses written, taken: a ring
+static std::atomic<int> comptes[CODES][2];        // presses not taken yet, [key][shift down]
 static std::atomic<bool> tenues[CODES];           // each key as last reported, or as found on return
+static std::atomic<bool> parties[CODES];          // held when the keyboard went away during a change
 static std::atomic<bool> frappe{false};           // a key went down or up since the stage last asked
-static std::atomic<bool> parties[CODES];       // held when the keyboard went away during a change
-
 
 // Until the keyboard is back, a key held when it went away is held.
 bool tenue(int code) { return code > 0 && code < CODES && (tenues[code].load() || parties[code].load()); }
 
-static bool majuscule() { return key[KEY_LSHIFT] || key[KEY_RSHIFT] || tenue(KEY_LSHIFT) || tenue(KEY_RSHIFT); }
+bool majuscule() { return key[KEY_LSHIFT] || key[KEY_RSHIFT] || tenue(KEY_LSHIFT) || tenue(KEY_RSHIFT); }
 
-// A full ring drops the press: the stage is hundreds of presses behind.
-static void note(int k) {
-    const unsigned e = ecrits.load(std::memory_order_relaxed);
-    if (e - lus.load(std::memory_order_acquire) == FILE_MAX) return;
-    file[e % FILE_MAX] = {k, majuscule()};
-    ecrits.store(e + 1, std::memory_order_release);
-}
+static void note(int k) { comptes[k][majuscule()].fetch_add(1); }
 
 // A press of a key already held is the keyboard's auto-repeat, not a press.
 void touche_frappee(int scancode) {
@@ -56,18 +49,14 @@ void clavier_revient(const bool *bas) {
     frappe.store(true);
 }
 
-int appuis(Appui *dest, int max) {
-    const unsigned l = lus.load(std::memory_order_relaxed), e = ecrits.load(std::memory_order_acquire);
-    int n = 0;
-    for (unsigned i = l; i != e && n < max; i++) dest[n++] = file[i % FILE_MAX];
-    lus.store(l + n, std::memory_order_release);
-    return n;
+int appuis(int code, bool avec_majuscule) {
+    return code > 0 && code < CODES ? comptes[code][avec_majuscule].exchange(0) : 0;
 }
 
 bool touche_bougee() { return frappe.exchange(false); }
 
 void oublie_clavier() {
-    lus.store(ecrits.load());
+    for (auto &c : comptes) c[0].store(0), c[1].store(0);
     for (auto &t : tenues) t.store(false);
     for (auto &p : parties) p.store(false);
     frappe.store(false);

@@ -113,14 +113,9 @@ bool fenetres_perdues();
 void rapport_systeme();
 
 // The press record (clavier.cpp), which the keyboard callback writes in the library's
-// input thread and the input stage reads. A press: its key, and whether a shift key
-// was down when it went down.
-struct Appui {
-    int code;
-    bool majuscule;
-};
+// input thread and the input stage reads.
 // The keyboard callback (keyboard_lowlevel_callback): a key went down, or up (bit 7).
-// A press of a key already held is its auto-repeat, and is not recorded.
+// A press of a key already held is its auto-repeat, and is not counted.
 void touche_frappee(int scancode);
 // Called by a port while the program changes its screen, from the library's input thread:
 // clavier_part as the keyboard goes away, before the library reports every key released;
@@ -129,11 +124,13 @@ void touche_frappee(int scancode);
 // meanwhile is a press.
 void clavier_part();
 void clavier_revient(const bool *bas);
-// Called by the input stage: the presses recorded since it last asked, in order, at most
-// max of them, and how many; whether a key is held; whether any went down or up since it
-// last asked. oublie_clavier: the record forgets everything (tests start afresh).
-int appuis(Appui *dest, int max);
+// Called by the input stage: the presses of a key since it last took them, those made
+// with a shift key down or those without, and takes them; whether a key is held, and a
+// shift key; whether any key went down or up since it last asked. oublie_clavier: the
+// record forgets everything (tests start afresh).
+int appuis(int code, bool avec_majuscule);
 bool tenue(int code);
+bool majuscule();
 bool touche_bougee();
 void oublie_clavier();
 

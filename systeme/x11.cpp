@@ -2,6 +2,7 @@
 // the pointer, and the probes of the screen (x11_fenetre.cpp: its modes; posix.cpp:
 // the signals).
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -57,6 +58,47 @@ static void icone_ewmh() {
                     static_cast<int>(valeurs.size()));
 }
 
+// The library makes the window's icon pixmaps anew whenever it sets the window's hints,
+// at every mode set, and never frees them. Those it made with the window are kept and
+// given back after each setting, and it makes no more.
+static Pixmap icone, masque;
+static void (*defauts_bibliotheque)();
+
+static void defauts() {
+    defauts_bibliotheque();
+    XWMHints *h = XGetWMHints(_xwin.display, _xwin.wm_window);
+    if (!h) return;
+    h->flags |= IconPixmapHint | IconMaskHint;
+    h->icon_pixmap = icone, h->icon_mask = masque;
+    XSetWMHints(_xwin.display, _xwin.wm_window, h);
+    XFree(h);
+}
+
+static void garde_icone() {
+    XWMHints *h = XGetWMHints(_xwin.display, _xwin.wm_window);
+    if (!h) return;
+    const bool faite = h->flags & IconPixmapHint;
+    icone = h->icon_pixmap, masque = h->flags & IconMaskHint ? h->icon_mask : None;
+    XFree(h);
+    if (!faite) return;
+    allegro_icon = nullptr;
+    defauts_bibliotheque = _xwin_window_defaultor;
+    _xwin_window_defaultor = defauts;
+}
+
+// The library handles at most 50 X events in each pass of its input thread, a hundred
+// passes a second: a pointer or keyboard faster than that would never be caught up, and
+// the events waiting would pile up in memory. Each pass handles all that wait, in rounds
+// of the library's own handling, for 8 ms at most, so that the main thread, which waits
+// on the same lock to present a frame, goes on.
+static void pompe() {
+    using horloge = std::chrono::steady_clock;
+    const horloge::time_point fin = horloge::now() + std::chrono::milliseconds(8);
+    do
+        _xwin_private_handle_input();
+    while (XEventsQueued(_xwin.display, QueuedAlready) > 0 && horloge::now() < fin);
+}
+
 // The server's auto-repeat sends a release and a press together, which the library
 // passes on as a new press unless both come in one batch of events: asked to, the
 // server sends only the presses.
@@ -70,6 +112,8 @@ void ecoute_systeme() {
     XLOCK();
     XkbSetDetectableAutoRepeat(_xwin.display, True, nullptr);
     icone_ewmh();
+    garde_icone();
+    _xwin_input_handler = pompe;
     XUNLOCK();
 }
 

@@ -91,6 +91,47 @@ TEST_F(Keys, APressDuringAnotherKeysActionActsOnce) {
     EXPECT_EQ(tore, 0);
 }
 
+// The shift keys count as they were when the digit went down, whenever the stage runs.
+TEST_F(Keys, ShiftIsTheOneOfTheMomentTheDigitWentDown) {
+    const int suite[] = {KEY_LSHIFT, KEY_3, KEY_LSHIFT | 0x80, KEY_3 | 0x80, KEY_5, KEY_RSHIFT, KEY_5 | 0x80};
+    for (int k : suite) touche_frappee(k);
+    image();
+    EXPECT_EQ(r_vie[3], 0) << "shift, 3, shift released, 3 released: the birth table";
+    EXPECT_EQ(r_survie[3], 1);
+    EXPECT_EQ(r_survie[5], 1) << "5, then shift: the survival table";
+    EXPECT_EQ(r_vie[5], 0);
+}
+
+// A change of screen: the keyboard goes to the program's other window, the library
+// reports every key released, and once the keyboard is back the keys held go on with
+// their auto-repeat. T held acts once in all, F1 held clears all along, and E, which
+// went down meanwhile, is a press.
+TEST_F(Keys, AKeyHeldAcrossAChangeOfScreenIsStillHeld) {
+    touche_frappee(KEY_T);
+    touche_frappee(KEY_F1);
+    image();
+    clavier_part();
+    touche_frappee(KEY_T | 0x80);
+    touche_frappee(KEY_F1 | 0x80);
+    ncel[5][5] = 2;
+    image();
+    EXPECT_EQ(ncel[5][5], 0) << "F1 held while the keyboard is away";
+    bool bas[128] = {};
+    bas[KEY_T] = bas[KEY_F1] = bas[KEY_E] = true;
+    clavier_revient(bas);
+    touche_frappee(KEY_T);  // auto-repeat
+    ncel[5][5] = 2;
+    image(2);
+    EXPECT_EQ(tore, 0) << "T held across the change acted once";
+    EXPECT_EQ(ncel[5][5], 0) << "F1 held across the change";
+    EXPECT_EQ(etat, 3) << "E went down during the change";
+    touche_frappee(KEY_T | 0x80);
+    image();
+    touche_frappee(KEY_T);
+    image();
+    EXPECT_EQ(tore, 1) << "T pressed anew";
+}
+
 TEST_F(Keys, HeldFillRefillsEveryFrameAndHeldSoupSowsOnce) {
     vie = 1;
     key[KEY_F7] = 1;

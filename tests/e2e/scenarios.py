@@ -299,11 +299,20 @@ def panel(program, glyphs):
 
 
 def escape(program, _glyphs):
-    """A tap of Escape, however short, ends the program with status 0 within a few seconds."""
+    """A tap of Escape, however short, ends the program with status 0 within a few seconds,
+    and within half a second of a flood of key and pointer events that leaves its memory
+    as it was."""
     for _ in range(4):
         with Session(program) as s:
             s.run("xdotool", "key", "Escape")
             s.ends(0, "Escape")
+    with Session(program) as s:
+        before = s.resident()
+        sent = s.flood(2, 50000)
+        check(s.resident() < before + 4096, "%d kB resident after %d events, %d kB before"
+              % (s.resident(), sent, before))
+        s.run("xdotool", "key", "Escape")
+        s.ends(0, "Escape after a flood", timeout=0.5)
 
 
 def desktop(program, glyphs):
@@ -432,6 +441,7 @@ def zoom(program, _glyphs):
     with Session(program, screen=(1920, 1080), window_manager=True, start_timeout=20) as s:
         check(s.picture == (320, 60, 2), "full screen shows the picture at %s, (320, 60) at zoom 2 expected"
               % (s.picture,))
+        resources = s.resources()
         sh = s.shot()
         check(all(sh.rgb(x, y) == BLACK for x, y in ((0, 0), (319, 540), (1600, 540), (960, 59), (960, 1020),
                                                      (1919, 1079))), "the margin is not black")
@@ -483,12 +493,38 @@ def zoom(program, _glyphs):
         s.run("xrandr", "-s", "1920x1080")
         s.wait_for(lambda sh: sh.width == 1920 and sh.frame() == (320, 60, 2), "full screen on 1920x1080 again",
                    timeout=2)
+        check(s.output() == "", "output after the resolution changed: %r" % s.output())
+        # A desktop smaller than the picture under full screen: a window of its size in its
+        # stead, with the note, and full screen again once the desktop is large again, F10 working.
+        s.run("xrandr", "--newmode", "600x400", "0", "600", "600", "600", "600", "400", "400", "400", "400")
+        s.run("xrandr", "--addmode", "screen", "600x400")
+        s.run("xrandr", "--output", "screen", "--mode", "600x400", "--fb", "600x400")
+        s.wait_for(lambda _: (s.window() or (0, 0, 0, 0))[2:] == (600, 400) and not s.full_screen(),
+                   "a 600x400 window in full screen's stead", timeout=3)
+        check("smaller than the 640x480 world" in s.output(), "no note on a 600x400 desktop: %r" % s.output())
+        s.run("xrandr", "-s", "1920x1080")
+        s.wait_for(lambda sh: sh.width == 1920 and sh.frame() == (320, 60, 2), "full screen on 1920x1080 once more",
+                   timeout=3)
+        s.key("F10", until=lambda sh: sh.frame() == (640, 300, 1), what="F10 on the grown desktop")
+        # F11 held through the keyboard's auto-repeat switches once, whatever the library
+        # reports of the keys at each change.
+        s.run("xset", "r", "rate", "250", "30")
+        modes = [s.full_screen()]
+        s.run("xdotool", "keydown", "F11")
+        try:
+            for _ in range(20):
+                time.sleep(0.1)
+                modes.append(s.full_screen())
+        finally:
+            s.run("xdotool", "keyup", "F11")
+        check(sum(a != b for a, b in zip(modes, modes[1:])) == 1, "F11 held 2 s gave the modes %s" % modes)
+        check(s.resources() == resources, "%s in the X server after the mode sets, %s before"
+              % (s.resources(), resources))
         s.run("xdotool", "keydown", "Escape")
         try:
             s.ends(0, "Escape")
         finally:
             s.run("xdotool", "keyup", "Escape")
-        check(s.output() == "", "output after the resolution changed: %r" % s.output())
 
 
 def monitors(program, _glyphs):

@@ -457,6 +457,46 @@ class Session:
                            capture_output=True, timeout=10)
         return "_NET_WM_STATE_FULLSCREEN" in r.stdout.decode()
 
+    def resources(self):
+        """The program's windows and pixmaps in the X server, as xrestop counts them."""
+        out = subprocess.run(["xrestop", "-b", "-m", "1"], env=self.app_env, stdin=subprocess.DEVNULL,
+                             capture_output=True, timeout=10).stdout.decode()
+        for block in re.split(r"\n(?=\d+ - )", out):
+            if " - vorplane " in block:
+                return {k: int(re.search(k + r"\s*:\s*(\d+)", block).group(1)) for k in ("windows", "pixmaps")}
+        raise Failure("xrestop does not list the program")
+
+    def flood(self, seconds, rate):
+        """Presses and releases A and moves the pointer, rate events a second in all, through
+        XTEST, as a gaming mouse and a stuck keyboard would; returns the events sent."""
+        x11, xtst = self._xlib(), ctypes.CDLL("libXtst.so.6")
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
+                                              ctypes.c_ulong]
+        xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        dpy = x11.XOpenDisplay(self.display.encode())
+        check(dpy, "cannot open display " + self.display)
+        try:
+            a, sent, start = x11.XKeysymToKeycode(dpy, 0x61), 0, time.monotonic()  # 0x61: XK_a
+            while time.monotonic() < start + seconds:
+                if sent > (time.monotonic() - start) * rate:
+                    time.sleep(0.001)
+                    continue
+                for _ in range(20):
+                    xtst.XTestFakeMotionEvent(dpy, -1, 100 + sent % 400, 100 + sent % 300, 0)
+                    xtst.XTestFakeKeyEvent(dpy, a, sent % 4 == 0, 0)
+                    sent += 2
+                x11.XFlush(dpy)
+            return sent
+        finally:
+            x11.XCloseDisplay(dpy)
+
+    def resident(self):
+        """The program's resident memory, in kB."""
+        with open("/proc/%d/status" % self.proc.pid) as f:
+            return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+
     def set_state(self, *atoms):
         """Sets the program's window's EWMH state, as a window manager does."""
         x11 = self._xlib()
