@@ -278,8 +278,9 @@ def paint(program, _glyphs):
 
 
 def panel(program, glyphs):
-    """The space bar shows the panel: status, number of states, period, rule tables, count."""
-    with Session(program) as s:
+    """The space bar shows the panel: status, number of states, period, rule tables, count;
+    taps right after F11 act, with a window manager that has windows to give the keyboard to."""
+    with Session(program, window_manager=True) as s:
         s.move(320, 420)
         p = Panel(s, glyphs)
         status = range(111, 119)
@@ -290,6 +291,16 @@ def panel(program, glyphs):
         p.key("Right", delta=20)
         p.key("Right", delta=30)
         p.key("Left", delta=20)
+        # Taps right after F11 reach the program while it changes its screen; the panel is
+        # read back in full screen, where it stands at the screen's corner.
+        s.run("xdotool", "key", "--delay", "15", "F11", *["Right"] * 10)
+        s.wait_for(lambda _: s.windowed(), "a window")
+        s.key("F11")
+        s.wait_for(lambda _: s.full_screen(), "full screen")
+        try:
+            s.wait_for(p.reads(delta=120), "ten taps of Right during F11's change")
+        except Failure as e:
+            raise Failure("%s; %s" % (e, p.explain()))
         p.key("shift+3", vie=[0, 0, 0, 0, 0, 0, 0, 0, 0])
         p.key("2", survie=[0, 0, 0, 1, 0, 0, 0, 0, 0])
         p.key("F7", nombre=WIDTH * HEIGHT)
