@@ -629,6 +629,16 @@ def screens(program, _glyphs):
             s.ends(0, "Escape")
         finally:
             s.run("xdotool", "keyup", "Escape")
+        # Started with its standard error a pipe no one reads, it skips the note.
+        r, w = os.pipe()
+        os.close(r)
+        mute = subprocess.Popen([program], env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=w)
+        os.close(w)
+        time.sleep(2)
+        alive_then = mute.poll() is None
+        mute.terminate()
+        check(alive_then and mute.wait(timeout=5) == 143, "a note on a closed standard error ended the program "
+              "with status %s" % mute.returncode)
 
 
 def wayland(program, _glyphs):
