@@ -16,19 +16,27 @@ extern int gui;                // 1: the parameter panel is shown
 extern int souris_x, souris_y;  // the pointer in the picture, as the input stage read it:
                                 // painting and the cursor both use it
 
-int demarrer();  // brings up the library, the display and the world; 0 on success
+void demarrer();  // brings up the library, the display and the world, else leaves (echec)
 void arreter();  // shuts down in order: mouse, timer, back buffer, library; signals act at once
                  // meanwhile, and an X error met on the way is reported after
 
-void temps();    // timer callback: sets tick, nothing else
+void temps();    // timer callback: sets tick, and wakes the loop if it waits for ticks (running)
 void rythme();   // re-installs temps with the current delta (only once the timer runs)
 
-// One frame is entrees, cadence, dessiner, presenter, in this order; the last two
-// only when entrees or cadence says the picture may have changed, and it can be seen.
+void boucle();    // the frame loop, until sortie says to end: image_due in each pass, then dessiner
+                  // and presenter (ecran.h) at most once per refresh period, resting between
+bool repos(long long jusqua);  // the loop's rest until jusqua (µs, maintenant's clock) or something
+                               // happens: a key, the pointer, a tick while running, the display
+                               // back, a request to end; true when something happened
+long long maintenant();        // a steady clock, in µs
+void souris_bougee(int flags);  // the mouse callback: wakes the loop
+bool image_due();  // the stages before the drawing: the screen's watch (surveille_ecran, ecran.h),
+                   // entrees and cadence, in this order; true when any says the picture may have
+                   // changed
 bool entrees();    // key actions, key history, mouse painting; true when the picture may have
                    // changed: a key acted, or went down or up since the last input stage, the
                    // pointer or its buttons differ from the last input stage, painting changed a
-                   // cell, or the display came back from a switch away
+                   // cell
 bool cadence();    // at most one generation, when running and the timer has ticked; true if one ran
 void oublie_entrees();  // the input stage forgets the pointer and keys it last read (tests start afresh)
 void dessiner();   // clear, cell layer, overlay, all into buffer; presenter (ecran.h) follows

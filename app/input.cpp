@@ -132,17 +132,16 @@ static void lit_pointeur() {
 bool entrees() {
     if (keyboard_needs_poll()) poll_keyboard();
     if (mouse_needs_poll()) poll_mouse();
-    const bool montre = surveille_ecran();
     const bool agi = actions();
     lit_pointeur();
     const int b = mouse_b;
     if (ecran_replace()) bouton_retenu = true;  // a button held now was pressed over another screen
     if (b == 0) bouton_retenu = false;
     const bool peint = !bouton_retenu && souris(souris_x, souris_y, b);
-    const bool frappee = touche_bougee(), revenu = ecran_revenu();
+    const bool frappee = touche_bougee();
     const bool bouge = (souris_x != avant_x || souris_y != avant_y) &&
                        (curseur_visible(souris_x, souris_y) || curseur_visible(avant_x, avant_y));
-    const bool change = agi || peint || frappee || revenu || montre || bouge || b != avant_b;
+    const bool change = agi || peint || frappee || bouge || b != avant_b;
     avant_x = souris_x, avant_y = souris_y, avant_b = b;
     return change;
 }

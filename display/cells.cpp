@@ -3,12 +3,11 @@
 #include <cstdint>
 
 #include "display/display.h"
+#include "systeme/systeme.h"
 #include "world/world.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(VORPLANE_X86)
 #include <immintrin.h>
-#define VORPLANE_X86 1
-#define AVX2 __attribute__((target("avx2")))
 #endif
 
 enum { BANDE = 16 };  // rows per band of tiles; 480 and 640 are multiples of it

@@ -30,6 +30,7 @@ void touche_frappee(int scancode) {
     else if (!tenues[k].exchange(true))
         note(k);
     frappe.store(true);
+    reveille();
 }
 END_OF_FUNCTION(touche_frappee)
 
@@ -47,6 +48,7 @@ void clavier_revient(const bool *bas) {
         parties[k].store(false);
     }
     frappe.store(true);
+    reveille();
 }
 
 int appuis(int code, bool avec_majuscule) {

@@ -1,4 +1,5 @@
-// What every port shares: the exit status and the way out when the program cannot go on.
+// What every port shares: the exit status, the requests to end and the way out when the
+// program cannot go on.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@ void signaux_immediats() { immediats.store(true); }
 void demande_fin(int statut) {
     int encours = -1;
     sortie.compare_exchange_strong(encours, statut);
+    reveille();
 }
 
 void fermeture() { demande_fin(0); }
@@ -26,14 +28,14 @@ END_OF_FUNCTION(fermeture)
 void signal_de_fin(int n) {
     int encours = -1;
     if (immediats.load() || !sortie.compare_exchange_strong(encours, 128 + n)) std::_Exit(128 + n);
+    reveille();
 }
 
-// Leaves the library first, so that the message reaches a normal console.
-int echec(const char *quoi) {
-    char raison[ALLEGRO_ERROR_SIZE];
-    std::strncpy(raison, allegro_error, sizeof raison - 1);
-    raison[sizeof raison - 1] = '\0';
-    quitte_bibliotheque();
+// Leaves the library first, so that the message reaches a normal console; then the
+// process, without the exit handlers, which would leave the library again.
+void echec(const char *quoi, bool bibliotheque) {
+    char raison[ALLEGRO_ERROR_SIZE] = "";
+    if (bibliotheque) std::strncpy(raison, allegro_error, sizeof raison - 1), quitte_bibliotheque();
     std::fprintf(stderr, "vorplane: %s%s%s\n", quoi, raison[0] ? ": " : "", raison);
-    return 1;
+    std::_Exit(1);
 }

@@ -1,9 +1,11 @@
-// Signals on every Unix port. A thread of the program's own takes SIGINT, SIGTERM,
-// SIGHUP and SIGQUIT, which every other thread blocks from before the library starts:
-// the library's handlers, which shut it down from inside the signal and abort, never
-// run, and a start-up waiting on a display that does not answer cannot keep a signal
-// from acting. Nothing runs inside a signal handler.
+// What every Unix port shares: the signals and the loop's rest. A thread of the
+// program's own takes SIGINT, SIGTERM, SIGHUP and SIGQUIT, which every other thread
+// blocks from before the library starts: the library's handlers, which shut it down from
+// inside the signal and abort, never run, and a start-up waiting on a display that does
+// not answer cannot keep a signal from acting. Nothing runs inside a signal handler. The
+// loop sleeps until that thread, or one of the library's, has news for it.
 #include <csignal>
+#include <ctime>
 #include <initializer_list>
 
 #include <pthread.h>
@@ -44,4 +46,30 @@ void prepare_signaux() {
     pthread_sigmask(SIG_BLOCK, &s, nullptr);
     pthread_t t;
     if (pthread_create(&t, nullptr, veille, nullptr) == 0) pthread_detach(t);
+}
+
+// The loop's rest: a flag under a lock, and a condition timed on the steady clock.
+static pthread_mutex_t verrou = PTHREAD_MUTEX_INITIALIZER;
+static pthread_cond_t condition = PTHREAD_COND_INITIALIZER;
+static bool reveil;  // reveille was called since attend_reveil last returned
+
+void reveille() {
+    pthread_mutex_lock(&verrou);
+    reveil = true;
+    pthread_cond_signal(&condition);
+    pthread_mutex_unlock(&verrou);
+}
+
+bool attend_reveil(long long delai) {
+    timespec fin;
+    clock_gettime(CLOCK_MONOTONIC, &fin);
+    const long long ns = fin.tv_nsec + (delai > 0 ? delai : 0) * 1000;
+    fin.tv_sec += ns / 1000000000, fin.tv_nsec = ns % 1000000000;
+    pthread_mutex_lock(&verrou);
+    while (!reveil && pthread_cond_clockwait(&condition, &verrou, CLOCK_MONOTONIC, &fin) == 0) {
+    }
+    const bool reveille_ = reveil;
+    reveil = false;
+    pthread_mutex_unlock(&verrou);
+    return reveille_;
 }

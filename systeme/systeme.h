@@ -1,22 +1,43 @@
-// The platform layer: what the program asks of the desktop beyond the library's
-// portable calls. Each port is chosen by the build (x11.cpp and x11_fenetre.cpp with
-// posix.cpp, or windows.cpp); commun.cpp and clavier.cpp hold what they share. It
-// includes nothing of the program's other folders. sortie is written by the signal
-// handling, the close-button callback, the X error handler and the input stage
-// (Escape), and read by the loop.
+// The platform layer: what the program asks of the desktop and the machine beyond the
+// library's portable calls. The build chooses one port: x11.cpp and x11_fenetre.cpp
+// with posix.cpp (X11), windows.cpp, or tete.cpp with posix.cpp (headless, a scripted
+// desktop for the tests); commun.cpp, clavier.cpp and cpu.cpp are every port's. It
+// includes nothing of the program's other folders.
 #pragma once
 
 #include <atomic>
 
 struct BITMAP;
 
+// Written by the signal handling, the close-button callback, the X error handler and
+// the input stage (Escape); read by the loop.
 extern std::atomic<int> sortie;  // -1 while the program goes on, else its exit status:
                                  // 0 for a close request or Escape, 128 + n for signal n, 1 for an X error
+
+// Set at load time (cpu.cpp); tests and the benchmark set it to check and time both ways.
+extern int simd;  // 1 when the CPU has AVX2: the step, the cell layer and the presentation use
+                  // their AVX2 kernels; 0: the portable ones
+
+// The attribute of the AVX2 kernels, compiled for AVX2 whatever the build's target; the
+// kernels run only where simd is 1.
+#if defined(__x86_64__) || defined(__i386__)
+#define VORPLANE_X86 1
+#define AVX2 __attribute__((target("avx2")))
+#define AVX2_EN_LIGNE __attribute__((target("avx2"), always_inline)) inline
+#endif
 
 // A rectangle of the desktop, in its pixels: a monitor, or where the program's screen stands.
 struct Zone {
     int x, y, largeur, hauteur;
 };
+
+// The loop's rest (posix.cpp, windows.cpp). reveille: something happened that the loop
+// must see at once (a key, the pointer, a tick it waits for, the display back, a request
+// to end); any thread, never inside a signal handler. attend_reveil: the main thread
+// sleeps until reveille is called (or was, since it last returned), or delai microseconds
+// pass; true when woken.
+void reveille();
+bool attend_reveil(long long delai);
 
 // Called by the start-up first: from then on SIGINT, SIGTERM and SIGHUP ask the program
 // to end (signal_de_fin), whatever the library does meanwhile and even while the display
@@ -29,8 +50,8 @@ void prepare_signaux();
 void prepare_systeme();
 
 // Called by the start-up right after allegro_init. The close button and X errors set
-// sortie from the library's threads; a lost X display ends the process
-// (status 1) from the thread that met it; a key held down is reported pressed once,
+// sortie from the library's threads; a lost X display ends the process (echec) from
+// the thread that met it; a key held down is reported pressed once,
 // however long the X server's auto-repeat goes on; Windows sleeps by the millisecond.
 void ecoute_systeme();
 
@@ -63,6 +84,14 @@ int pose_mode(int largeur, int hauteur, const Zone *plein);
 
 // Called by the shutdown and by echec: allegro_exit, made safe as pose_mode is.
 void quitte_bibliotheque();
+
+// Called by the screen after each mode set: the refresh rate of the monitor the screen
+// stands on, in Hz (X11: its RandR mode; Windows: the display's); 0 where unknown.
+int frequence_ecran();
+
+// Called by the screen: the bitmap a mode set made, where the picture is presented
+// (the library's screen), or null while no mode is set.
+BITMAP *surface();
 
 // Called by the screen before a full-screen mode set: true where full screen is a video
 // mode of its own, 640x480 (Windows' DirectDraw); false where it covers a monitor at
@@ -134,7 +163,26 @@ bool majuscule();
 bool touche_bougee();
 void oublie_clavier();
 
-// Called by the start-up and the screen when the program cannot go on: leaves the
-// library, then says why on standard error, with the library's own reason. Returns 1,
-// the exit status.
-int echec(const char *quoi);
+// The one way out when the program cannot go on, from the start-up, the screen or a
+// port: leaves the library, says why on standard error with the library's own reason,
+// and ends the process with status 1. Without bibliotheque (the display is lost, and
+// leaving the library would wait on the lost connection for ever), it only says why.
+[[noreturn]] void echec(const char *quoi, bool bibliotheque = true);
+
+// The headless port (tete.cpp), which the tests link instead of a real one: a desktop
+// they script. A mode set makes a memory bitmap of the size asked for.
+struct Bureau {
+    Zone moniteurs[4];  // the monitors, as RandR would list them
+    int n;              // how many
+    int x, y;           // the pointer, on the desktop
+    bool cache;         // the window is minimised
+    bool refuse_plein;  // full screen is refused
+    int refuse_au_dela; // a mode larger than this on a side is refused (0: none is)
+    bool video;         // full screen is a 640x480 video mode of its own, as on Windows
+    bool plein;         // the mode set is full screen (written by the port)
+    Zone ecran;         // where the mode set stands on the desktop (written by the port)
+    int poses;          // mode sets tried (written by the port)
+    int hz;             // the monitors' refresh rate; 0: unknown
+};
+extern Bureau bureau;  // written by the tests, and by the port where said
+void ferme_ecran();    // the mode set is left: no screen, as before the first

@@ -76,9 +76,20 @@ void fenetre_initiale(int w, int h) {
                  cadre.bottom - cadre.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The keyboard reaches the program once its window is active: the library takes the
+// keys from DirectInput, which reports only the keys that change once it has them, so a
+// key pressed before and held is never seen. Under Wine on a loaded machine the window
+// can become active well after its first frame; the mode set waits for it, two seconds
+// at most, so that a key typed once the picture shows reaches the program.
 int pose_mode(int largeur, int hauteur, const Zone *plein) {
-    [[maybe_unused]] Changement c;
-    return set_gfx_mode(plein ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
+    int r;
+    {
+        [[maybe_unused]] Changement c;
+        r = set_gfx_mode(plein ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED, largeur, hauteur, 0, 0);
+    }
+    HWND fenetre = win_get_window();
+    for (int i = 0; r == 0 && fenetre && GetForegroundWindow() != fenetre && i < 200; i++) Sleep(10);
+    return r;
 }
 
 void quitte_bibliotheque() {
@@ -87,6 +98,8 @@ void quitte_bibliotheque() {
 }
 
 bool video_commutee() { return true; }
+
+BITMAP *surface() { return gfx_driver ? screen : nullptr; }
 
 // The library's pointer is the real one, moved wherever it says.
 void accorde_pointeur(int x, int y) {
@@ -141,5 +154,23 @@ bool ecran_cache() {
 }
 
 bool fenetres_perdues() { return false; }
+
+// The loop's rest: an event that any thread sets and the wait takes back.
+static HANDLE evenement = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+
+void reveille() { SetEvent(evenement); }
+
+bool attend_reveil(long long delai) {
+    const DWORD ms = delai <= 0 ? 0 : static_cast<DWORD>((delai + 999) / 1000);
+    return WaitForSingleObject(evenement, ms) == WAIT_OBJECT_0;
+}
+
+// 0 and 1 mean the hardware's default.
+int frequence_ecran() {
+    DEVMODE mode{};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettings(nullptr, ENUM_CURRENT_SETTINGS, &mode) || mode.dmDisplayFrequency <= 1) return 0;
+    return static_cast<int>(mode.dmDisplayFrequency);
+}
 
 void rapport_systeme() {}

@@ -2,7 +2,6 @@
 // the pointer, and the probes of the screen (x11_fenetre.cpp: its modes; posix.cpp:
 // the signals).
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -26,10 +25,7 @@ static std::atomic<int> erreur_x{0}, requete_x{0};  // the first X error: its co
 
 // Xlib ends the process once this returns, through exit and the library's
 // shutdown, which waits on the lost connection and aborts. Leave at once instead.
-static int affichage_perdu(Display *) {
-    std::fputs("vorplane: the X display was lost\n", stderr);
-    std::_Exit(1);
-}
+static int affichage_perdu(Display *) { echec("the X display was lost", false); }
 
 // Xlib's default handler calls exit from whatever thread met the error, inside the
 // library's lock, and the library's shutdown then waits on it. This one notes the
@@ -86,19 +82,6 @@ static void garde_icone() {
     _xwin_window_defaultor = defauts;
 }
 
-// The library handles at most 50 X events in each pass of its input thread, a hundred
-// passes a second: a pointer or keyboard faster than that would never be caught up, and
-// the events waiting would pile up in memory. Each pass handles all that wait, in rounds
-// of the library's own handling, for 8 ms at most, so that the main thread, which waits
-// on the same lock to present a frame, goes on.
-static void pompe() {
-    using horloge = std::chrono::steady_clock;
-    const horloge::time_point fin = horloge::now() + std::chrono::milliseconds(8);
-    do
-        _xwin_private_handle_input();
-    while (XEventsQueued(_xwin.display, QueuedAlready) > 0 && horloge::now() < fin);
-}
-
 // The server's auto-repeat sends a release and a press together, which the library
 // passes on as a new press unless both come in one batch of events: asked to, the
 // server sends only the presses.
@@ -113,7 +96,6 @@ void ecoute_systeme() {
     XkbSetDetectableAutoRepeat(_xwin.display, True, nullptr);
     icone_ewmh();
     garde_icone();
-    _xwin_input_handler = pompe;
     XUNLOCK();
 }
 
@@ -192,6 +174,32 @@ bool pointeur_bureau(int *x, int *y) {
                                   &wx, &wy, &boutons);
     XUNLOCK();
     return ok;
+}
+
+// The rate of the mode of the CRTC that shows the middle of the screen.
+int frequence_ecran() {
+    Zone z;
+    if (!zone_ecran(&z) || !randr_15(_xwin.display)) return 0;
+    const int x = z.x + z.largeur / 2, y = z.y + z.hauteur / 2;
+    XLOCK();
+    Display *d = _xwin.display;
+    XRRScreenResources *r = XRRGetScreenResourcesCurrent(d, DefaultRootWindow(d));
+    double hz = 0;
+    for (int i = 0; r && i < r->ncrtc && hz == 0; i++) {
+        XRRCrtcInfo *c = XRRGetCrtcInfo(d, r, r->crtcs[i]);
+        if (c && c->mode != None && x >= c->x && y >= c->y && x < c->x + static_cast<int>(c->width) &&
+            y < c->y + static_cast<int>(c->height))
+            for (int m = 0; m < r->nmode; m++) {
+                const XRRModeInfo &mi = r->modes[m];
+                if (mi.id == c->mode && mi.hTotal && mi.vTotal)
+                    hz = static_cast<double>(mi.dotClock) / (static_cast<double>(mi.hTotal) * mi.vTotal) *
+                         (mi.modeFlags & RR_Interlace ? 2 : 1) / (mi.modeFlags & RR_DoubleScan ? 2 : 1);
+            }
+        if (c) XRRFreeCrtcInfo(c);
+    }
+    if (r) XRRFreeScreenResources(r);
+    XUNLOCK();
+    return static_cast<int>(hz + 0.5);
 }
 
 bool zone_ecran(Zone *z) {

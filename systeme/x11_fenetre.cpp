@@ -1,9 +1,11 @@
 // The X11 port's window: every mode is the library's managed window, which a window
 // manager is asked to show full screen (EWMH) on one monitor, or which covers that
-// monitor by itself where no such manager runs; and whether the desktop hides it.
+// monitor by itself where no such manager runs; whether the desktop hides it; and the
+// library's input thread's pass over the X events, which the first mode set takes over.
 // Nothing here grabs the keyboard or the pointer, and the library's full-screen
 // driver, with its override-redirect window and its video-mode switch, is never used.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include <X11/Xatom.h>
@@ -126,6 +128,36 @@ static void clavier_rentre() {
     clavier_revient(bas);
 }
 
+// The window's map or state may have changed since ecran_cache last asked the server.
+static std::atomic<bool> a_revoir{true};
+
+// Looks at an event waiting for the library, and leaves it there.
+static Bool voit(Display *, XEvent *e, XPointer) {
+    const bool fenetre = e->xany.window == _xwin.wm_window || e->xany.window == _xwin.window;
+    if (fenetre && (e->type == MapNotify || e->type == UnmapNotify || e->type == PropertyNotify))
+        a_revoir.store(true);
+    return False;
+}
+
+// The library's input thread's pass. The library handles at most 50 X events in each
+// of its passes, a hundred a second: a pointer or keyboard faster than that would never
+// be caught up, and the events waiting would pile up in memory. Each pass handles all
+// that wait, in rounds of the library's own handling, for 8 ms at most, so that the main
+// thread, which waits on the same lock to present a frame, goes on; it first notes an
+// event that may hide or show the window. A pass with nothing to handle sends what the
+// program asked of the server and reads what came, without the library's round trip.
+static void pompe() {
+    XFlush(_xwin.display);
+    if (XEventsQueued(_xwin.display, QueuedAfterReading) == 0) return;
+    XEvent e;
+    XCheckIfEvent(_xwin.display, &e, voit, nullptr);
+    using horloge = std::chrono::steady_clock;
+    const horloge::time_point fin = horloge::now() + std::chrono::milliseconds(8);
+    do
+        _xwin_private_handle_input();
+    while (XEventsQueued(_xwin.display, QueuedAlready) > 0 && horloge::now() < fin);
+}
+
 static void fais_garde() {
     XSetWindowAttributes a{};
     a.override_redirect = True;
@@ -135,6 +167,7 @@ static void fais_garde() {
     XMapWindow(_xwin.display, garde);
     set_display_switch_callback(SWITCH_OUT, clavier_sort);
     set_display_switch_callback(SWITCH_IN, clavier_rentre);
+    _xwin_input_handler = pompe;
 }
 
 // Before a change, the keyboard goes to the invisible window, if the program had it.
@@ -251,14 +284,21 @@ int pose_mode(int largeur, int hauteur, const Zone *plein) {
 
 bool video_commutee() { return false; }
 
+BITMAP *surface() { return gfx_driver ? screen : nullptr; }
+
 // The picture's window is viewable only while every window it stands in is mapped;
 // a desktop that minimises a window may also leave it mapped and say so in its state.
+// The server is asked again after an event that may have changed either, and at every
+// fourth call whatever came: an event the library read and handled between two passes
+// is not seen.
 bool ecran_cache() {
-    if (!_xwin.display) return false;
+    static bool cache;
+    static int appels;
+    if (!_xwin.display || (!a_revoir.exchange(false) && ++appels % 4 != 0)) return cache;
     XWindowAttributes a;
     long etats[16];
     XLOCK();
-    bool cache = !XGetWindowAttributes(_xwin.display, _xwin.window, &a) || a.map_state != IsViewable;
+    cache = !XGetWindowAttributes(_xwin.display, _xwin.window, &a) || a.map_state != IsViewable;
     const int n = cache ? 0 : propriete(_xwin.wm_window, atome("_NET_WM_STATE"), XA_ATOM, etats, 16);
     cache = cache || contient(etats, n, atome("_NET_WM_STATE_HIDDEN"));
     XUNLOCK();

@@ -27,6 +27,11 @@ void genere(int n) {
     }
 }
 
+std::vector<int> noyaux() {
+    static const int natif = simd;
+    return natif ? std::vector<int>{0, 1} : std::vector<int>{0};
+}
+
 int main(int argc, char **argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) return 2;

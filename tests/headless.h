@@ -3,6 +3,8 @@
 // the program's start-up state with an empty world and no input.
 #pragma once
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "app/app.h"
@@ -23,4 +25,25 @@ void genere(int n = 1);
 
 struct Headless : ::testing::Test {
     void SetUp() override { etat_initial(); }
+};
+
+// The kernels to check: the portable one (0), and AVX2 (1) where the CPU has it.
+std::vector<int> noyaux();
+
+// The CPU flag as detected, back when the guard goes, whatever failed meanwhile.
+struct GardeSimd {
+    const int natif = simd;
+    ~GardeSimd() { simd = natif; }
+};
+
+// The library's pixel layouts as they were, back when the guard goes.
+struct GardeDispositions {
+    const int avant[9] = {_rgb_r_shift_15, _rgb_g_shift_15, _rgb_b_shift_15, _rgb_r_shift_16, _rgb_g_shift_16,
+                          _rgb_b_shift_16, _rgb_r_shift_32, _rgb_g_shift_32, _rgb_b_shift_32};
+    ~GardeDispositions() {
+        _rgb_r_shift_15 = avant[0], _rgb_g_shift_15 = avant[1], _rgb_b_shift_15 = avant[2];
+        _rgb_r_shift_16 = avant[3], _rgb_g_shift_16 = avant[4], _rgb_b_shift_16 = avant[5];
+        _rgb_r_shift_32 = avant[6], _rgb_g_shift_32 = avant[7], _rgb_b_shift_32 = avant[8];
+        couleurs_nommees();
+    }
 };

@@ -6,24 +6,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "systeme/systeme.h"
 #include "world/world.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define VORPLANE_X86 1
-#define AVX2 __attribute__((target("avx2")))
-#endif
-
-static int detecte_avx2() {
 #if defined(VORPLANE_X86)
-    __builtin_cpu_init();  // needed before __builtin_cpu_supports during static initialisation
-    return __builtin_cpu_supports("avx2") ? 1 : 0;
-#else
-    return 0;
+#include <immintrin.h>
 #endif
-}
-
-int simd = detecte_avx2();
 
 // The border row and column hold 0 in both grids, so copying them is harmless.
 void photo() { std::memcpy(acel, ncel, sizeof acel); }

@@ -16,9 +16,6 @@ extern int r_vie[9];     // birth table, by number of alive neighbours: 0 or 1
 extern int tore;         // 1: the playfield wraps round (torus); 0: bounded, outside is dead
 extern void (*etat_change)();  // called whenever etat is set anew (initconway, reglehazard,
                                 // cycle_etats): the drawing's palette follows it; nothing at first
-extern int simd;         // 1 (set at load time when the CPU has AVX2): vivre and afficher use their
-                         // AVX2 kernels, and the screen's presentation its shuffles (SSSE3, which
-                         // AVX2 implies); 0: the portable ones (tests set it to check both)
 
 // Whole-grid procedures walk x = 1..640 outer, y = 1..480 inner (vivre walks as is
 // fastest: its result does not depend on the order).

@@ -1,4 +1,8 @@
 // Pacing and the drawing stages of a frame.
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include "headless.h"
 
 namespace {
@@ -38,14 +42,8 @@ TEST_F(Pacing, TicksMergeIntoOneGeneration) {
     EXPECT_TRUE(reference::debout()) << "exactly one generation";
 }
 
-// The loop draws a frame when the input stage or the pacing says the picture may
-// have changed, and otherwise rests.
-bool image_due() {
-    const bool saisie = entrees();
-    const bool genere = cadence();
-    return saisie || genere;
-}
-
+// The loop draws a frame when the screen's watch, the input stage or the pacing says
+// the picture may have changed (image_due), and otherwise rests.
 TEST_F(Pacing, AFrameIsDrawnOnlyWhenThePictureMayHaveChanged) {
     EXPECT_TRUE(image_due()) << "the first input stage asks for a picture";
     EXPECT_FALSE(image_due()) << "nothing happened";
@@ -111,6 +109,47 @@ TEST_F(Pacing, AHeldStillButtonShowsTheCellItKeepsChanging) {
         r_survie[7] = r_survie[8] = r_vie[8] = 1;
         bouton_tenu(2, 0, 1, periode);
     }
+}
+
+// The loop's rest ends soon after each kind of event, from whichever thread it comes,
+// and otherwise lasts until the time it was given.
+TEST_F(Pacing, TheLoopRestsUntilSomethingHappens) {
+    const struct {
+        const char *quoi;
+        void (*evenement)();
+        int vie;
+        bool reveille;
+    } cas[] = {
+        {"a key", [] { touche_frappee(KEY_A); }, 0, true},
+        {"a key released", [] { touche_frappee(KEY_A | 0x80); }, 0, true},
+        {"the pointer or a button", [] { souris_bougee(MOUSE_FLAG_MOVE); }, 0, true},
+        {"the display back", [] { retour_ecran(); }, 0, true},
+        {"a tick, running", [] { temps(); }, 1, true},
+        {"a close request or Escape", [] { fermeture(); }, 0, true},
+        {"a signal", [] { signal_de_fin(SIGTERM); }, 0, true},
+        {"a tick, paused", [] { temps(); }, 0, false},
+        {"nothing", [] {}, 0, false},
+    };
+    const long long attente = 300000;
+    for (auto &c : cas) {
+        vie = c.vie, tick = 0, sortie = -1;
+        attend_reveil(0);  // what earlier tests left
+        std::thread autre([&c] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            c.evenement();
+        });
+        const long long debut = maintenant();
+        const bool reveille = repos(debut + attente);
+        const long long duree = maintenant() - debut;
+        autre.join();
+        EXPECT_EQ(reveille, c.reveille) << c.quoi;
+        if (c.reveille)
+            EXPECT_LT(duree, attente / 2) << c.quoi;
+        else
+            EXPECT_GE(duree, attente - 1000) << c.quoi;
+    }
+    sortie = -1;
+    ecran_revenu();
 }
 
 TEST_F(Pacing, TheCursorStandsWhereTheInputStageReadThePointer) {

@@ -137,9 +137,9 @@ void au_deces() {
 
 using soak = Headless;  // lower case, so that `ctest -R soak` finds it
 
-// Also checks the loop's idle frames: whenever entrees and cadence say nothing
-// changed, a frame drawn anyway equals the one last shown (ecran). The pointer
-// sometimes moves while a frame is drawn and is back for the next input stage,
+// Also checks the loop's idle frames: whenever image_due says nothing changed, a
+// frame drawn anyway equals the one last shown (ecran). The pointer sometimes moves
+// while a frame is drawn and is back for the next input stage,
 // and the display sometimes loses its picture and comes back. Some stretches run
 // on a zoomed 1920 x 1080 screen, where the pointer also crosses the margin.
 TEST_F(soak, RandomInputKeepsEveryValueInRange) {
@@ -155,13 +155,10 @@ TEST_F(soak, RandomInputKeepsEveryValueInRange) {
     vie = 1;
     Allure allures[std::size(touches)];
     int souris_bouge = 4;
-    const struct Noyau {  // the step and cell-layer kernels in turn, as the CPU allows; the screen's zoom
-        const int detecte = simd;
-        ~Noyau() {
-            simd = detecte;
-            place_image(LARGEUR, HAUTEUR, 1, 16);
-        }
-    } noyau;
+    const GardeSimd noyau;  // the step and cell-layer kernels in turn, as the CPU allows
+    const struct Zoom {     // and the screen's zoom
+        ~Zoom() { place_image(LARGEUR, HAUTEUR, 1, 16); }
+    } zoom;
     int generations = 0, sautees = 0;
     long cellules = 0;
     BITMAP *ecran = create_bitmap(LARGEUR, HAUTEUR);
@@ -170,7 +167,7 @@ TEST_F(soak, RandomInputKeepsEveryValueInRange) {
         image_en_cours = f;
         if (f % 100 == 0) {
             souris_bouge = nouvelle_allure(g, allures);
-            simd = noyau.detecte && g() % 2;
+            simd = noyau.natif && g() % 2;
             if (g() % 3 == 0)
                 place_image(1920, 1080, 2, 32);  // the pointer over a zoomed picture and its margin
             else
@@ -183,9 +180,8 @@ TEST_F(soak, RandomInputKeepsEveryValueInRange) {
             clear_bitmap(ecran);
             retour_ecran();
         }
-        const bool saisie = entrees();
         generations += vie == 1 && tick == 1;
-        const bool due = cadence() || saisie;
+        const bool due = image_due();
         const int mx = mouse_x, my = mouse_y;
         if (g() % 8 == 0) mouse_x = coordonnee(g, LARGEUR), mouse_y = coordonnee(g, HAUTEUR);
         dessiner();

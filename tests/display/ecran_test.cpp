@@ -66,12 +66,6 @@ uint32_t lu(BITMAP *b, int x, int y) {
                                        : reinterpret_cast<uint16_t *>(b->line[y])[x];
 }
 
-// The kernels to check: the portable one, and the fast one where the CPU has it.
-std::vector<int> noyaux() {
-    static const int natif = simd;
-    return natif ? std::vector<int>{0, 1} : std::vector<int>{0};
-}
-
 // Every screen pixel of a largeur x hauteur screen at zoom z shows the picture pixel
 // the pointer there paints, in its screen colour, and the margin is left alone.
 void chaque_pixel(std::mt19937 &g, int largeur, int hauteur, int z, int profondeur) {
@@ -114,7 +108,7 @@ TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
                {3, 300, 1, 16},     {4, 7, 1, 32},    {5, 5, 1, 16},    {6, 480, 1, 32}, {7, 3, 1, 16},
                {8, 40, 1, 32}};
     std::mt19937 g(7);
-    const int natif = simd;
+    const GardeSimd garde;
     for (int k : noyaux())
         for (auto &c : cas) {
             simd = k;
@@ -122,7 +116,6 @@ TEST_F(Screen, EachScreenPixelShowsThePicturePixelThePointerThereReaches) {
                                               << c.profondeur << " bits, kernel " << k);
             chaque_pixel(g, c.largeur, c.hauteur, c.z, c.profondeur);
         }
-    simd = natif;
 }
 
 // The zoomed copy writes only the rows that changed since the last frame: over
@@ -160,14 +153,13 @@ void rangees_changees(int profondeur) {
 }
 
 TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
-    const int natif = simd;
+    const GardeSimd garde;
     for (int k : noyaux())
         for (int profondeur : {32, 16}) {
             simd = k;
             SCOPED_TRACE(::testing::Message() << profondeur << " bits, kernel " << k);
             rangees_changees(profondeur);
         }
-    simd = natif;
 }
 
 // The library's conversion, which its own windows use for a 16-bit screen on a
@@ -177,8 +169,7 @@ TEST_F(Screen, AZoomedCopyOfTheChangedRowsEqualsOneWrittenWhole) {
 // picture's 16-bit pixels are laid out: the library's default, blue on top, stays in
 // force where no 16-bit mode was ever set, as when Windows starts in a zoomed window.
 TEST_F(Screen, ZoomedColoursAreTheSixteenBitOnesInTheScreensLayout) {
-    const int avant[] = {_rgb_r_shift_16, _rgb_g_shift_16, _rgb_b_shift_16,
-                         _rgb_r_shift_32, _rgb_g_shift_32, _rgb_b_shift_32};
+    const GardeDispositions garde;
     const struct {
         int profondeur, r, b, pas_r, pas_g;  // the red and blue shifts in 32 bits, the steps allowed
     } ecrans[] = {{32, 16, 0, 8, 4}, {32, 0, 16, 8, 4}, {15, 16, 0, 8, 8}};
@@ -201,8 +192,6 @@ TEST_F(Screen, ZoomedColoursAreTheSixteenBitOnesInTheScreensLayout) {
                 ASSERT_LE(std::abs(getb_depth(e.profondeur, t) - getb16(c)), e.pas_r) << c;
             }
         }
-    _rgb_r_shift_16 = avant[0], _rgb_g_shift_16 = avant[1], _rgb_b_shift_16 = avant[2];
-    _rgb_r_shift_32 = avant[3], _rgb_g_shift_32 = avant[4], _rgb_b_shift_32 = avant[5];
 }
 
 // Over a 1920 x 1080 screen at zoom 2 the picture stands at (320, 60).

@@ -29,27 +29,26 @@ TEST_F(Palette, EntriesForTheTabulatedStateCounts) {
 }
 
 // Before any mode is set the library's 16-bit layout is its default, red below green
-// and blue: every entry must still have the colour that an X11 layout, red on top,
-// makes of the formula's components, negative red included.
+// and blue: every entry must still have the colour it has under an X11 layout, red on
+// top, which makes a negative red wrap round.
 TEST_F(Palette, TheColoursOfTheXElevenLayoutWhateverTheLayout) {
-    const int avant[] = {_rgb_r_shift_16, _rgb_g_shift_16, _rgb_b_shift_16};
+    const GardeDispositions garde;
+    int x11[17][17][3];  // [etat][entry]: red, green, blue under the X11 layout
     const int dispositions[][3] = {{11, 5, 0}, {0, 5, 11}};
     for (auto &d : dispositions) {
         _rgb_r_shift_16 = d[0], _rgb_g_shift_16 = d[1], _rgb_b_shift_16 = d[2];
         couleurs_nommees();
         for (etat = 2; etat <= 16; etat++) {
             fabrique_couleur();
-            const int k = 255 / etat;
             for (int t = 1; t <= etat; t++) {
-                const int c = couleur_etat[t], rouge_x11 = ((255 - 2 * k * t) >> 3) & 31;
-                ASSERT_EQ(getr(c) >> 3, rouge_x11) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
-                ASSERT_EQ(getg(c) >> 2, k * t >> 2) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
-                ASSERT_EQ(getb(c), 0) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
+                const int c = couleur_etat[t], rgb[3] = {getr(c), getg(c), getb(c)};
+                for (int i = 0; i < 3; i++) {
+                    if (d[0] == 11) x11[etat][t][i] = rgb[i];
+                    ASSERT_EQ(rgb[i], x11[etat][t][i]) << "red at bit " << d[0] << ", etat " << etat << ", entry " << t;
+                }
             }
         }
     }
-    _rgb_r_shift_16 = avant[0], _rgb_g_shift_16 = avant[1], _rgb_b_shift_16 = avant[2];
-    couleurs_nommees();
 }
 
 TEST_F(Palette, EntriesAboveTheStateCountKeepTheirEarlierColours) {
@@ -67,6 +66,7 @@ TEST_F(Palette, EntriesAboveTheStateCountKeepTheirEarlierColours) {
 // A new mode may lay out 16-bit pixels otherwise (red in the high bits, or blue):
 // every colour, left-over palette entries included, must keep its red, green and blue.
 TEST_F(Palette, ColoursFollowANewPixelLayout) {
+    const GardeDispositions garde;
     const int r0 = _rgb_r_shift_16, b0 = _rgb_b_shift_16;
     const int meme = couleur_etat[1];
     garde_couleurs();

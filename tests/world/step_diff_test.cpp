@@ -14,14 +14,8 @@ using Grille = int[LARGEUR + 1][HAUTEUR + 1];
 
 Grille depart, attendu_n, attendu_a;
 
-// The kernels to check: the portable one, and AVX2 when the CPU has it.
-std::vector<int> noyaux() {
-    static const int natif = simd;
-    return natif ? std::vector<int>{0, 1} : std::vector<int>{0};
-}
-
 struct Noyaux : Headless {
-    int natif = simd;
+    const GardeSimd garde;
     BITMAP *tampon = buffer;
     int palette[17];
     void SetUp() override {
@@ -29,7 +23,6 @@ struct Noyaux : Headless {
         std::memcpy(palette, couleur_etat, sizeof palette);
     }
     void TearDown() override {
-        simd = natif;
         buffer = tampon;
         std::memcpy(couleur_etat, palette, sizeof palette);
     }
