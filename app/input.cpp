@@ -79,7 +79,8 @@ static bool actions() {
     bool bas[n];
     int fois[n][2];
     for (std::size_t i = 0; i < n; i++) bas[i] = key[touches[i].code] || tenue(touches[i].code);
-    for (std::size_t i = 0; i < n; i++) fois[i][0] = appuis(touches[i].code, false), fois[i][1] = appuis(touches[i].code, true);
+    for (std::size_t i = 0; i < n; i++)
+        for (int m = 0; m < 2; m++) fois[i][m] = appuis(touches[i].code, m == 1);
     const bool maj = majuscule();
     bool agi = false;
     for (std::size_t i = 0; i < n; i++) {
