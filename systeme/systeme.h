@@ -51,8 +51,9 @@ void prepare_systeme();
 
 // Called by the start-up right after allegro_init. The close button and X errors set
 // sortie from the library's threads; a lost X display ends the process (echec) from
-// the thread that met it; a key held down is reported pressed once,
-// however long the X server's auto-repeat goes on; Windows sleeps by the millisecond.
+// the thread that met it; a key held down is reported pressed once, however long the X
+// server's auto-repeat goes on; the library's icon pixmaps are made once; Windows waits
+// by the millisecond.
 void ecoute_systeme();
 
 // Called by the ports' handling of SIGINT, SIGTERM and SIGHUP: the first asks the loop
@@ -80,6 +81,11 @@ void fenetre_initiale(int w, int h);
 // screen there (EWMH), or without one places it there, borderless, and gives it the
 // keyboard; Windows sets DirectDraw's full screen, keeping the library's window thread
 // off the drawing lock meanwhile. Calls back the library's display-switch callbacks.
+// Returns once the new window has the keyboard, or has waited for it (X11: a quarter of
+// a second, the keyboard held meanwhile by an invisible window of the program's, the
+// keys held across kept held; Windows: two seconds), so that a key typed once the
+// picture shows reaches the program. The first mode set on X11 also takes over the
+// library's handling of X events (all that wait, each pass).
 int pose_mode(int largeur, int hauteur, const Zone *plein);
 
 // Called by the shutdown and by echec: allegro_exit, made safe as pose_mode is.
@@ -110,7 +116,8 @@ bool pointeur_bureau(int *x, int *y);
 bool zone_ecran(Zone *z);
 
 // Called by the screen a few times a second while a mode is set: true while the window
-// is minimised (unmapped, or said hidden by the desktop), where nothing it shows can be seen.
+// is minimised (unmapped, or said hidden by the desktop), where nothing it shows can be
+// seen. X11 asks the server only after an event on the window, or at every fourth call.
 bool ecran_cache();
 
 // Called by the screen after every change of screen, where the library has put its
