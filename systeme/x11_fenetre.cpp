@@ -190,7 +190,7 @@ static void attend(bool (*encore)()) {
     }
 }
 
-// An EWMH request about our window, sent to the root as the specification asks.
+// An EWMH request about our window, sent to the root as EWMH asks.
 static void demande(const char *quoi, long a, long b, long c, long d, long e) {
     XEvent ev{};
     ev.xclient.type = ClientMessage;
