@@ -360,17 +360,11 @@ class Session:
             return Shot(self.run("xwd", *target, "-silent"))
 
     def _program_window(self):
-        """The program's window where it is shown, else its full-screen one: the root's child as
-        large as the screen."""
-        shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.env,
-                               stdin=subprocess.DEVNULL, capture_output=True, timeout=10).stdout.split()
-        if shown:
-            return shown[0].decode()
-        size = "%dx%d+0+0" % self.screen
-        for line in self.run("xwininfo", "-root", "-children").decode().splitlines():
-            if size in line.split():
-                return line.split()[0]
-        raise Failure("no window of the program's")
+        """The program's window, in full screen too, once it is shown."""
+        w = self._visible()
+        if w is None:
+            raise Failure("no window of the program's")
+        return w
 
     def view(self):
         return View(self.shot(), self.picture)
@@ -430,11 +424,14 @@ class Session:
         check(got == status, "status %d after %s, %d expected; output: %s"
               % (got, what, status, self.output()))
 
+    def _ask(self, *args):
+        """What a command run on the program's display printed (nothing where it failed)."""
+        return subprocess.run(list(args), env=self.app_env, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=10).stdout.decode()
+
     def _visible(self):
         """The id of the program's visible window, or None (minimised, or not yet shown)."""
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^vorplane$"], env=self.app_env,
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
-        ids = r.stdout.decode().split()
+        ids = self._ask("xdotool", "search", "--onlyvisible", "--name", "^vorplane$").split()
         return ids[0] if ids else None
 
     def window(self):
@@ -442,8 +439,7 @@ class Session:
         w = self._visible()
         if w is None:
             return None
-        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", w], env=self.app_env,
-                             stdin=subprocess.DEVNULL, capture_output=True, timeout=10).stdout.decode()
+        out = self._ask("xdotool", "getwindowgeometry", "--shell", w)
         g = dict(line.split("=", 1) for line in out.split())
         return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
 
@@ -453,14 +449,11 @@ class Session:
         w = self._visible()
         if w is None:
             return False
-        r = subprocess.run(["xprop", "-id", w, "_NET_WM_STATE"], env=self.app_env, stdin=subprocess.DEVNULL,
-                           capture_output=True, timeout=10)
-        return "_NET_WM_STATE_FULLSCREEN" in r.stdout.decode()
+        return "_NET_WM_STATE_FULLSCREEN" in self._ask("xprop", "-id", w, "_NET_WM_STATE")
 
     def resources(self):
         """The program's windows and pixmaps in the X server, as xrestop counts them."""
-        out = subprocess.run(["xrestop", "-b", "-m", "1"], env=self.app_env, stdin=subprocess.DEVNULL,
-                             capture_output=True, timeout=10).stdout.decode()
+        out = self._ask("xrestop", "-b", "-m", "1")
         for block in re.split(r"\n(?=\d+ - )", out):
             if " - vorplane " in block:
                 return {k: int(re.search(k + r"\s*:\s*(\d+)", block).group(1)) for k in ("windows", "pixmaps")}

@@ -9,9 +9,6 @@
 
 namespace {
 
-// While the loop runs a signal only asks it to end; once the shutdown has begun,
-// or when a second comes before the loop acted on the first, it ends the process at
-// once, so that neither a shutdown nor a loop waiting on the X server can trap the user.
 // A signal comes to the program's own thread whichever thread runs: sent to the process.
 void envoie(int n) { kill(getpid(), n); }
 
@@ -21,6 +18,9 @@ int sortie_vue() {
     return sortie;
 }
 
+// While the loop runs a signal only asks it to end; once the shutdown has begun,
+// or when a second comes before the loop acted on the first, it ends the process at
+// once, so that neither a shutdown nor a loop waiting on the X server can trap the user.
 TEST(ShutdownDeathTest, ASignalAfterTheLoopOrASecondOneEndsTheProcessAtOnce) {
     EXPECT_EXIT(
         {
